@@ -1,0 +1,67 @@
+#pragma once
+
+// The patch definition format: plain-text *.pat files in the program folder, one key per line.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/file_system.h"
+
+namespace korrin::catalogue {
+
+enum class Key { kNone, kPatch, kDescription, kParam, kLocation };
+
+struct KeyedLine {
+    Key key = Key::kNone;
+    std::string value;  // the rest of the line after the colon, exactly as written
+};
+
+// Tells which key a line carries. The key is matched at the line's first character on a
+// lower-cased copy, colon included; the value keeps its own letters and blanks.
+KeyedLine ClassifyLine(std::string_view line);
+
+// One option of a two-choice ("yn") patch: "caption:byte list", split at the first colon.
+struct YnOption {
+    std::string caption;
+    std::string bytes;
+};
+YnOption SplitOption(std::string_view field);
+
+// The prefix that puts a location list in or-mode. Compared exactly: "OR|" is not it.
+inline constexpr std::string_view kOrPrefix = "or|";
+
+// What reading one definition file gives the selection view: the description and value controls
+// to put on view and the four fields that Apply works from.
+struct DefinitionView {
+    bool read = false;  // false when the file could not be read; then nothing else is set
+
+    std::optional<std::string> description;  // the last "description:" line, when there is one
+
+    bool hasParam = false;
+    std::string valueKind;               // field 0 of the last "param:" line, lower-cased
+    std::optional<YnOption> firstOption;  // the options of the last "yn" line
+    std::optional<YnOption> secondOption;
+    std::optional<std::string> valueText;  // field 1 of the last "num" or "text" line
+
+    std::optional<std::string> locationList;  // the last "location:" value, prefix included
+
+    // What keeps Apply from using this definition; empty when it is complete.
+    std::vector<std::string> problems;
+
+    bool complete() const { return read && problems.empty(); }
+    bool showsOptions() const { return hasParam && valueKind == "yn"; }
+    // The byte lists Apply uses for the two options; empty unless the last "yn" line set them.
+    std::string onBytes() const { return firstOption ? firstOption->bytes : std::string(); }
+    std::string offBytes() const { return secondOption ? secondOption->bytes : std::string(); }
+};
+
+// Reads a definition from its text (the whole file, one byte per character).
+DefinitionView ParseDefinition(std::string_view contents);
+
+// Reads the definition file at path. A file that cannot be read gives a view with read false
+// and a problem that says why.
+DefinitionView ReadDefinition(platform::FileSystem& fs, const std::string& path);
+
+}  // namespace korrin::catalogue

@@ -1,0 +1,41 @@
+#include "common/text.h"
+
+namespace korrin {
+
+std::vector<std::string> SplitLines(std::string_view text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r') continue;
+        lines.emplace_back(text.substr(start, i - start));
+        if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        start = i + 1;
+    }
+    if (start < text.size()) lines.emplace_back(text.substr(start));
+    return lines;
+}
+
+std::vector<std::string> SplitList(std::string_view text, char sep) {
+    std::vector<std::string> items;
+    if (text.empty()) return items;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t at = text.find(sep, start);
+        if (at == std::string_view::npos) {
+            items.emplace_back(text.substr(start));
+            return items;
+        }
+        items.emplace_back(text.substr(start, at - start));
+        start = at + 1;
+    }
+}
+
+std::string LowerCase(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return out;
+}
+
+}  // namespace korrin

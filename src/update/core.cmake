@@ -1,0 +1,1 @@
+# Sources of this subsystem's core part are added here.

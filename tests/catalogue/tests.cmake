@@ -1,0 +1,1 @@
+korrin_core_test(catalogue_test catalogue/definition_test.cpp)

@@ -1,0 +1,1 @@
+korrin_core_test(common_test common/text_test.cpp)
