@@ -1,0 +1,84 @@
+#include "common/number.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <string>
+
+namespace korrin {
+namespace {
+
+bool IsSkipped(char c) { return c == ' ' || c == '\t' || c == '\n'; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+int DigitValue(char c, int base) {
+    int v = -1;
+    if (c >= '0' && c <= '9') v = c - '0';
+    else if (c >= 'a' && c <= 'f') v = c - 'a' + 10;
+    else if (c >= 'A' && c <= 'F') v = c - 'A' + 10;
+    return v < base ? v : -1;
+}
+
+double ReadRadix(const std::string& s, std::size_t at, int base) {
+    double value = 0;
+    for (; at < s.size(); ++at) {
+        const int d = DigitValue(s[at], base);
+        if (d < 0) break;
+        value = value * base + d;
+    }
+    return value;
+}
+
+}  // namespace
+
+double ReadNumber(std::string_view text) {
+    std::string s;
+    s.reserve(text.size());
+    for (char c : text) {
+        if (!IsSkipped(c)) s.push_back(c);
+    }
+
+    if (s.size() >= 2 && s[0] == '&') {
+        if (s[1] == 'H' || s[1] == 'h') return ReadRadix(s, 2, 16);
+        if (s[1] == 'O' || s[1] == 'o') return ReadRadix(s, 2, 8);
+        return 0;
+    }
+
+    // Collect the longest prefix that has the shape of a number, in the form from_chars reads.
+    std::string number;
+    std::size_t i = 0;
+    bool negative = false;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
+    bool digits = false;
+    for (; i < s.size() && IsDigit(s[i]); ++i, digits = true) number.push_back(s[i]);
+    if (i < s.size() && s[i] == '.') {
+        number.push_back(s[i++]);
+        for (; i < s.size() && IsDigit(s[i]); ++i, digits = true) number.push_back(s[i]);
+    }
+    if (!digits) return 0;
+    if (i < s.size() && (s[i] == 'e' || s[i] == 'E' || s[i] == 'd' || s[i] == 'D')) {
+        std::size_t j = i + 1;
+        std::string exponent = "e";
+        if (j < s.size() && (s[j] == '+' || s[j] == '-')) exponent.push_back(s[j++]);
+        const std::size_t firstDigit = j;
+        for (; j < s.size() && IsDigit(s[j]); ++j) exponent.push_back(s[j]);
+        if (j > firstDigit) number += exponent;
+    }
+
+    double value = 0;
+    const auto [end, err] = std::from_chars(number.data(), number.data() + number.size(), value);
+    (void)end;
+    if (err == std::errc::result_out_of_range) {
+        // Too large or too small for a double: an exponent that is negative means too small.
+        value = number.find("e-") != std::string::npos ? 0.0
+                                                        : std::numeric_limits<double>::infinity();
+    }
+    return negative ? -value : value;
+}
+
+double RoundHalfEven(double value) {
+    // nearbyint rounds in the current mode, which is to nearest, ties to even, unless changed.
+    return std::nearbyint(value);
+}
+
+}  // namespace korrin

@@ -1,0 +1,61 @@
+#include "common/number.h"
+
+#include <cmath>
+
+#include <gtest/gtest.h>
+
+namespace korrin {
+namespace {
+
+TEST(ReadNumber, LenientPrefixRule) {
+    struct Case {
+        const char* text;
+        double value;
+    };
+    const Case cases[] = {
+        {"", 0},
+        {"abc", 0},
+        {"1000", 1000},
+        {"12abc", 12},
+        {"1e3", 1000},
+        {"1D3", 1000},
+        {"2.5E-1", 0.25},
+        {"1e", 1},
+        {"1e+", 1},
+        {" 1 2\t3\n", 123},
+        {"-7", -7},
+        {"+7", 7},
+        {"--7", 0},
+        {".5", 0.5},
+        {"5.", 5},
+        {".", 0},
+        {"1.2.3", 1.2},
+        {"300.5", 300.5},
+        {"&HFF", 255},
+        {"&hff", 255},
+        {"&O17", 15},
+        {"&H", 0},
+        {"&HG1", 0},
+        {"&", 0},
+        {"&X1", 0},
+        {"65536", 65536},
+        {"1,000", 1},
+        {"\r5", 0},
+    };
+    for (const Case& c : cases) {
+        EXPECT_DOUBLE_EQ(ReadNumber(c.text), c.value) << '"' << c.text << '"';
+    }
+    EXPECT_TRUE(std::isinf(ReadNumber("1e999")));
+    EXPECT_EQ(ReadNumber("1e-999"), 0.0);
+}
+
+TEST(RoundHalfEven, HalvesGoToTheEvenNeighbour) {
+    EXPECT_EQ(RoundHalfEven(44.5), 44);
+    EXPECT_EQ(RoundHalfEven(45.5), 46);
+    EXPECT_EQ(RoundHalfEven(-0.5), 0);
+    EXPECT_EQ(RoundHalfEven(-1.5), -2);
+    EXPECT_EQ(RoundHalfEven(254.4), 254);
+}
+
+}  // namespace
+}  // namespace korrin
