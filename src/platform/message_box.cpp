@@ -1,0 +1,26 @@
+#include "platform/message_box.h"
+
+#include <QMessageBox>
+
+namespace korrin::platform {
+namespace {
+
+MessageHandler& Handler() {
+    static MessageHandler handler;
+    return handler;
+}
+
+}  // namespace
+
+void ShowMessage(QWidget* parent, const QString& text) {
+    if (Handler()) {
+        Handler()(parent, text);
+        return;
+    }
+    QMessageBox box(QMessageBox::NoIcon, kApplicationTitle, text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+void SetMessageHandler(MessageHandler handler) { Handler() = std::move(handler); }
+
+}  // namespace korrin::platform

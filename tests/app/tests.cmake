@@ -1,0 +1,1 @@
+korrin_gui_test(window_test app/window_test.cpp)
