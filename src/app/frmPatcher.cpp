@@ -189,7 +189,7 @@ void frmPatcher::BuildControls() {
     Command1->setFont(PixelFont(QStringLiteral("Tahoma"), 9));
     txtAbout = Place(new QPlainTextEdit(update), QStringLiteral("txtAbout"), 10, 93, 227, 149);
     txtAbout->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    txtAbout->setLineWrapMode(QPlainTextEdit::NoWrap);
+    txtAbout->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setAboutText(kWelcome);
     pertotal = Place(new QFrame(update), QStringLiteral("pertotal"), 10, 55, 175, 17);
     pertotal->setFrameShape(QFrame::Panel);

@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Korrin Patcher and starts its window on a ready demo folder:
+# build/demo holds the program, the sample definitions and a stand-in vplaces.exe that every
+# sample patch applies to. The demo keeps its settings in build/demo/settings, apart from yours.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+
+scripts/install-deps.sh
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build --parallel "$(nproc)" --target korrin-patcher
+
+demo="$root/build/demo"
+mkdir -p "$demo/settings/Norvane"
+# A copy, not a link: the program reads its catalogue from the folder of its own executable.
+cp -f build/korrin-patcher "$demo/"
+cp -f samples/*.pat "$demo/"
+if [ -x scripts/make-standin.py ] || [ -f scripts/make-standin.py ]; then
+  python3 scripts/make-standin.py --samples samples --out "$demo/vplaces.exe"
+fi
+
+# Point the demo at its stand-in, unless the demo's own settings say otherwise already.
+conf="$demo/settings/Norvane/Patcher.conf"
+if [ ! -f "$conf" ] || ! grep -q '^Path=' "$conf"; then
+  printf '[General]\nPath=%s\n' "$demo/vplaces.exe" >> "$conf"
+fi
+
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+  display=:77
+  Xvfb "$display" -screen 0 1024x768x24 >/dev/null 2>&1 &
+  export DISPLAY=$display
+  sleep 1
+  echo "No display found: the window runs on the virtual display $display (Xvfb)."
+  echo "Look at it with: DISPLAY=$display import -window root screenshot.png"
+fi
+
+echo "Starting Korrin Patcher on $demo"
+XDG_CONFIG_HOME="$demo/settings" exec "$demo/korrin-patcher"
