@@ -152,9 +152,8 @@ QPixmap TitlePicture() {
     p.setPen(QColor(120, 170, 230, 70));
     const char* digits = "0F8C51 3D 90 90 EB 74 E8 41 4D 5A";
     for (int row = 0; row < 16; ++row) {
-        p.drawText(QPointF((row * 13) % 40 - 30, 10 + row * 11), QString::fromLatin1(digits) +
-                                                                      QStringLiteral(" ") +
-                                                                      QString::fromLatin1(digits));
+        p.drawText(QPointF((row * 13) % 40 - 30, 10 + row * 11),
+                   QString::fromLatin1(digits) + QStringLiteral(" ") + QString::fromLatin1(digits));
     }
 
     // The tool's mark: a big page with a patch stitched onto it.

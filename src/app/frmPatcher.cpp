@@ -45,9 +45,9 @@ std::function<void()>& EndHook() {
 // Tahoma where it can be had (Debian's fonts-wine ships it), the system's sans font otherwise.
 void LoadFonts() {
     static const bool loaded = [] {
-        for (const char* file : {"/usr/share/wine/fonts/tahoma.ttf",
-                                 "/usr/share/wine/fonts/tahomabd.ttf",
-                                 "/usr/share/wine/fonts/ms_sans_serif.ttf"}) {
+        for (const char* file :
+             {"/usr/share/wine/fonts/tahoma.ttf", "/usr/share/wine/fonts/tahomabd.ttf",
+              "/usr/share/wine/fonts/ms_sans_serif.ttf"}) {
             QFontDatabase::addApplicationFont(QString::fromLatin1(file));
         }
         return true;
@@ -97,7 +97,9 @@ void EndProgram() {
     QCoreApplication::exit(0);
 }
 
-void SetEndProgram(std::function<void()> end) { EndHook() = std::move(end); }
+void SetEndProgram(std::function<void()> end) {
+    EndHook() = std::move(end);
+}
 
 frmPatcher::frmPatcher(QString programFolder, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -203,8 +205,8 @@ void frmPatcher::BuildControls() {
                          QStringLiteral("txtUpdateUrl"), 96, 16, 142, 20);
     separator(update, 5, 2, 43, 246, false);
     separator(update, 4, -1, 44, 245, true);
-    lbl[0] = Place(new QLabel(QStringLiteral("Update address:"), update), ArrayName("lbl", 0), 9, 19,
-                   84, 14);
+    lbl[0] = Place(new QLabel(QStringLiteral("Update address:"), update), ArrayName("lbl", 0), 9,
+                   19, 84, 14);
     separator(update, 6, 1, 81, 245, false);
     separator(update, 7, 0, 82, 246, true);
 
@@ -239,28 +241,32 @@ void frmPatcher::BuildControls() {
     lstPatch->setUniformItemSizes(true);
     cmdApply = Place(new QPushButton(QStringLiteral("Apply"), patch), QStringLiteral("cmdApply"),
                      181, 222, 55, 21);
-    txtValue = Place(new QLineEdit(QStringLiteral("Patch value"), patch), QStringLiteral("txtValue"),
-                     52, 182, 182, 19);
+    txtValue = Place(new QLineEdit(QStringLiteral("Patch value"), patch),
+                     QStringLiteral("txtValue"), 52, 182, 182, 19);
     opOnOff[0] = Place(new QRadioButton(QStringLiteral("On"), patch), ArrayName("opOnOff", 0), 73,
                        183, 74, 19);
     opOnOff[1] = Place(new QRadioButton(QStringLiteral("Off"), patch), ArrayName("opOnOff", 1), 165,
                        183, 74, 19);
-    for (QRadioButton* option : opOnOff) option->setFont(PixelFont(QStringLiteral("Tahoma"), 11, true));
+    for (QRadioButton* option : opOnOff)
+        option->setFont(PixelFont(QStringLiteral("Tahoma"), 11, true));
     separator(patch, 2, 1, 210, 245, false);
     separator(patch, 3, -2, 211, 244, true);
     separator(patch, 0, 1, 95, 245, false);
     separator(patch, 1, -2, 96, 244, true);
     lbl[4] = Place(new QLabel(QStringLiteral("Name:"), patch), ArrayName("lbl", 4), 13, 19, 34, 13);
-    lbl[3] = Place(new QLabel(QStringLiteral("Value:"), patch), ArrayName("lbl", 3), 12, 184, 34, 13);
-    lblDescription = Place(new QLabel(kDescription, patch), QStringLiteral("lblDescription"), 55,
-                           110, 178, 53);
+    lbl[3] =
+        Place(new QLabel(QStringLiteral("Value:"), patch), ArrayName("lbl", 3), 12, 184, 34, 13);
+    lblDescription =
+        Place(new QLabel(kDescription, patch), QStringLiteral("lblDescription"), 55, 110, 178, 53);
     lblDescription->setWordWrap(true);
     lblDescription->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    lbl[2] = Place(new QLabel(QStringLiteral("Info:"), patch), ArrayName("lbl", 2), 12, 110, 57, 13);
-    lblBuild = Place(new QLabel(QStringLiteral("Buildnumber"), patch), QStringLiteral("lblBuild"), 74,
-                     104, 167, 15);
+    lbl[2] =
+        Place(new QLabel(QStringLiteral("Info:"), patch), ArrayName("lbl", 2), 12, 110, 57, 13);
+    lblBuild = Place(new QLabel(QStringLiteral("Buildnumber"), patch), QStringLiteral("lblBuild"),
+                     74, 104, 167, 15);
     lblBuild->hide();
-    lbl[1] = Place(new QLabel(QStringLiteral("Build:"), patch), ArrayName("lbl", 1), 12, 104, 34, 13);
+    lbl[1] =
+        Place(new QLabel(QStringLiteral("Build:"), patch), ArrayName("lbl", 1), 12, 104, 34, 13);
     lbl[1]->hide();
 
     connect(txtDir, &QLineEdit::textChanged, this, [this] { txtDir_Change(); });
@@ -279,7 +285,9 @@ void frmPatcher::tabPick_Click(short Index) {
     if (Index >= 0 && Index < static_cast<short>(tabForm.size())) tabForm[Index]->show();
 }
 
-void frmPatcher::lblTab_Click(short Index) { tabPick_Click(Index); }
+void frmPatcher::lblTab_Click(short Index) {
+    tabPick_Click(Index);
+}
 
 void frmPatcher::Form_Load() {
     platform::FileSystem& fs = platform::FileSystem::Default();
@@ -294,7 +302,9 @@ void frmPatcher::Form_Load() {
     txtUpdateUrl->setText(platform::ReadSetting(platform::kSettingUrl, txtUpdateUrl->text()));
 }
 
-void frmPatcher::txtDir_Change() { platform::WriteSetting(platform::kSettingPath, txtDir->text()); }
+void frmPatcher::txtDir_Change() {
+    platform::WriteSetting(platform::kSettingPath, txtDir->text());
+}
 
 void frmPatcher::txtUpdateUrl_Change() {
     platform::WriteSetting(platform::kSettingUrl, txtUpdateUrl->text());

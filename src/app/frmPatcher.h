@@ -28,18 +28,18 @@ QString AppFolder();
 // A label that reports a click, for the tab headers' icons and captions.
 class ClickableLabel : public QLabel {
     Q_OBJECT
-public:
+  public:
     using QLabel::QLabel;
-signals:
+  signals:
     void clicked();
 
-protected:
+  protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 };
 
 class frmPatcher : public QWidget {
     Q_OBJECT
-public:
+  public:
     // programFolder holds the definition files; it ends in a separator. Loading the window runs
     // start-up: the catalogue is read and the two settings restored.
     explicit frmPatcher(QString programFolder = AppFolder(), QWidget* parent = nullptr);
@@ -96,7 +96,7 @@ public:
     // Width in twips (15 to the pixel), the unit in which the progress bar is computed.
     static constexpr int kTwipsPerPixel = 15;
 
-private:
+  private:
     void BuildControls();
     QString programFolder_;
 };

@@ -8,7 +8,9 @@ namespace korrin {
 
 WindowOwner::WindowOwner(QString programFolder) : programFolder_(std::move(programFolder)) {}
 
-WindowOwner::~WindowOwner() { delete window_; }
+WindowOwner::~WindowOwner() {
+    delete window_;
+}
 
 void WindowOwner::Load() {
     window_ = new frmPatcher(programFolder_);

@@ -13,7 +13,7 @@ namespace korrin {
 
 class WindowOwner : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit WindowOwner(QString programFolder = AppFolder());
     ~WindowOwner() override;
 
@@ -26,10 +26,10 @@ public:
 
     frmPatcher* window() const { return window_; }
 
-signals:
+  signals:
     void reloaded();
 
-private:
+  private:
     QString programFolder_;
     QPointer<frmPatcher> window_;
 };

@@ -40,7 +40,7 @@ struct DefinitionView {
     std::optional<std::string> description;  // the last "description:" line, when there is one
 
     bool hasParam = false;
-    std::string valueKind;               // field 0 of the last "param:" line, lower-cased
+    std::string valueKind;                // field 0 of the last "param:" line, lower-cased
     std::optional<YnOption> firstOption;  // the options of the last "yn" line
     std::optional<YnOption> secondOption;
     std::optional<std::string> valueText;  // field 1 of the last "num" or "text" line

@@ -8,14 +8,21 @@
 namespace korrin {
 namespace {
 
-bool IsSkipped(char c) { return c == ' ' || c == '\t' || c == '\n'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsSkipped(char c) {
+    return c == ' ' || c == '\t' || c == '\n';
+}
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 int DigitValue(char c, int base) {
     int v = -1;
-    if (c >= '0' && c <= '9') v = c - '0';
-    else if (c >= 'a' && c <= 'f') v = c - 'a' + 10;
-    else if (c >= 'A' && c <= 'F') v = c - 'A' + 10;
+    if (c >= '0' && c <= '9')
+        v = c - '0';
+    else if (c >= 'a' && c <= 'f')
+        v = c - 'a' + 10;
+    else if (c >= 'A' && c <= 'F')
+        v = c - 'A' + 10;
     return v < base ? v : -1;
 }
 
@@ -70,8 +77,8 @@ double ReadNumber(std::string_view text) {
     (void)end;
     if (err == std::errc::result_out_of_range) {
         // Too large or too small for a double: an exponent that is negative means too small.
-        value = number.find("e-") != std::string::npos ? 0.0
-                                                        : std::numeric_limits<double>::infinity();
+        value =
+            number.find("e-") != std::string::npos ? 0.0 : std::numeric_limits<double>::infinity();
     }
     return negative ? -value : value;
 }

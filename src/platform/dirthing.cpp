@@ -21,6 +21,8 @@ QString BrowseFolder() {
         QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
 }
 
-void SetBrowser(std::function<QString()> browser) { Browser() = std::move(browser); }
+void SetBrowser(std::function<QString()> browser) {
+    Browser() = std::move(browser);
+}
 
 }  // namespace korrin::dirthing

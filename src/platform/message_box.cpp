@@ -21,6 +21,8 @@ void ShowMessage(QWidget* parent, const QString& text) {
     box.exec();
 }
 
-void SetMessageHandler(MessageHandler handler) { Handler() = std::move(handler); }
+void SetMessageHandler(MessageHandler handler) {
+    Handler() = std::move(handler);
+}
 
 }  // namespace korrin::platform

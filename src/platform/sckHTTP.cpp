@@ -14,9 +14,13 @@ quint16& PortForTests() {
 
 sckHTTP::sckHTTP(QObject* parent) : QObject(parent) {}
 
-sckHTTP::~sckHTTP() { Close(); }
+sckHTTP::~sckHTTP() {
+    Close();
+}
 
-void sckHTTP::SetPortForTests(quint16 port) { PortForTests() = port; }
+void sckHTTP::SetPortForTests(quint16 port) {
+    PortForTests() = port;
+}
 
 void sckHTTP::Connect(const QString& host, quint16 port) {
     Close();
@@ -28,13 +32,14 @@ void sckHTTP::Connect(const QString& host, quint16 port) {
     connect(socket, &QTcpSocket::readyRead, this,
             [this, socket] { emit DataArrival(socket->bytesAvailable()); });
     connect(socket, &QTcpSocket::disconnected, this, &sckHTTP::OnDisconnected);
-    connect(socket, &QTcpSocket::errorOccurred, this, [this, socket](QAbstractSocket::SocketError e) {
-        // The server ending the response is the normal end, reported as Closed.
-        if (e == QAbstractSocket::RemoteHostClosedError) return;
-        const QString reason = socket->errorString();
-        Close();
-        emit Error(reason);
-    });
+    connect(socket, &QTcpSocket::errorOccurred, this,
+            [this, socket](QAbstractSocket::SocketError e) {
+                // The server ending the response is the normal end, reported as Closed.
+                if (e == QAbstractSocket::RemoteHostClosedError) return;
+                const QString reason = socket->errorString();
+                Close();
+                emit Error(reason);
+            });
     if (host.isEmpty()) {
         // The network layer refuses an empty host outright; say so as for any failed connection.
         QMetaObject::invokeMethod(
@@ -49,7 +54,9 @@ void sckHTTP::SendData(const QByteArray& data) {
     if (socket_) socket_->write(data);
 }
 
-QByteArray sckHTTP::GetData() { return socket_ ? socket_->readAll() : QByteArray(); }
+QByteArray sckHTTP::GetData() {
+    return socket_ ? socket_->readAll() : QByteArray();
+}
 
 void sckHTTP::Close() {
     if (!socket_) return;

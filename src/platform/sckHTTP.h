@@ -15,7 +15,7 @@ namespace korrin::platform {
 
 class sckHTTP : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit sckHTTP(QObject* parent = nullptr);
     ~sckHTTP() override;
 
@@ -40,7 +40,7 @@ public:
     // puts the given port back.
     static void SetPortForTests(quint16 port);
 
-signals:
+  signals:
     void Connected();
     // Bytes are waiting; bytesTotal says how many.
     void DataArrival(qint64 bytesTotal);
@@ -49,7 +49,7 @@ signals:
     // The connection could not be made or broke; reason is the network layer's own words.
     void Error(const QString& reason);
 
-private:
+  private:
     void OnDisconnected();
     QPointer<QTcpSocket> socket_;
     QString remoteHost_;

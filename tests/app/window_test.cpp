@@ -32,7 +32,7 @@ QString Title(const QListWidgetItem* item) {
 class WindowTest : public QObject {
     Q_OBJECT
 
-private:
+  private:
     std::unique_ptr<korrin::testing::WindowFixture> fixture_;
 
     std::unique_ptr<frmPatcher> Open(const QString& folder) {
@@ -52,7 +52,7 @@ private:
         QFAIL(qPrintable(QStringLiteral("no entry titled ") + title));
     }
 
-private slots:
+  private slots:
     void init() {
         fixture_ = std::make_unique<korrin::testing::WindowFixture>();
         korrin::testing::WindowFixture::ClearSettings();
@@ -153,8 +153,9 @@ private slots:
         QCOMPARE(w->perDone->width() * frmPatcher::kTwipsPerPixel, 120);
         const QString about = w->aboutText();
         QVERIFY(about.startsWith(QStringLiteral("Welcome to the update centre. This part \r\n")));
-        QVERIFY(about.endsWith(QStringLiteral("auto-update unless they do something\r\n"
-                                              "that is unique, and functional.\r\n")));
+        QVERIFY(
+            about.endsWith(QStringLiteral("auto-update unless they do something\r\n"
+                                          "that is unique, and functional.\r\n")));
         QCOMPARE(about.count(QStringLiteral("\r\n")), 10);
         QVERIFY(about.contains(QStringLiteral("members.\r\n\r\nWhile")));
         for (QRadioButton* option : w->opOnOff) QVERIFY(option->font().bold());
@@ -209,9 +210,9 @@ private slots:
     void startUpListsEveryPatchLineAndSelectsTheFirst() {
         const auto w = Open(kThree);
         QCOMPARE(w->lstPatch->count(), 3);
-        QCOMPARE(w->lstPatch->item(0)->text(),
-                 QStringLiteral("Fast start") + QString(100, QLatin1Char(' ')) +
-                     QStringLiteral("a_fast_start.pat"));
+        QCOMPARE(w->lstPatch->item(0)->text(), QStringLiteral("Fast start") +
+                                                   QString(100, QLatin1Char(' ')) +
+                                                   QStringLiteral("a_fast_start.pat"));
         QCOMPARE(Title(w->lstPatch->item(1)), QStringLiteral("Line length"));
         QCOMPARE(Title(w->lstPatch->item(2)), QStringLiteral("Title text"));
         QCOMPARE(w->lstPatch->currentRow(), 0);
@@ -384,13 +385,13 @@ private slots:
     void folderButtonComposesTheTargetPath_data() {
         QTest::addColumn<QString>("chosen");
         QTest::addColumn<QString>("path");
-        QTest::newRow("folder") << QStringLiteral("/opt/VP") << QStringLiteral("/opt/VP/vplaces.exe");
+        QTest::newRow("folder") << QStringLiteral("/opt/VP")
+                                << QStringLiteral("/opt/VP/vplaces.exe");
         QTest::newRow("root") << QStringLiteral("/") << QStringLiteral("/vplaces.exe");
         QTest::newRow("trailing separator")
             << QStringLiteral("/opt/VP/") << QStringLiteral("/opt/VP/vplaces.exe");
-        QTest::newRow("blank in name")
-            << QStringLiteral("/home/me/Program Files/VP")
-            << QStringLiteral("/home/me/Program Files/VP/vplaces.exe");
+        QTest::newRow("blank in name") << QStringLiteral("/home/me/Program Files/VP")
+                                       << QStringLiteral("/home/me/Program Files/VP/vplaces.exe");
         QTest::newRow("cancelled") << QString() << QStringLiteral("/typed/by/hand");
     }
 

@@ -144,7 +144,7 @@ TEST(Catalogue, ScansPatFilesInStableOrder) {
 // Lists like the real file system but cannot read one named file, as when it was removed or
 // locked between the listing and the read.
 class UnreadableFile final : public platform::FileSystem {
-public:
+  public:
     explicit UnreadableFile(std::string name) : name_(std::move(name)) {}
     std::vector<std::string> ListFiles(const std::string& f, platform::FileStatus* s) override {
         return real().ListFiles(f, s);
@@ -165,7 +165,7 @@ public:
     }
     bool IsRegularFile(const std::string& p) override { return real().IsRegularFile(p); }
 
-private:
+  private:
     static platform::FileSystem& real() { return platform::FileSystem::Default(); }
     std::string name_;
 };

@@ -2,18 +2,18 @@
 
 // A real folder under the system's temporary folder, removed with everything in it at the end.
 
+#include <stdlib.h>
+
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 
-#include <stdlib.h>
-
 namespace korrin::testing {
 
 class TempFolder {
-public:
+  public:
     TempFolder() {
         std::string pattern = (std::filesystem::temp_directory_path() / "korrin-XXXXXX").string();
         if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
@@ -49,7 +49,7 @@ public:
 
     bool Exists(std::string_view name) const { return std::filesystem::exists(file(name)); }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 

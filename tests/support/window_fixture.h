@@ -13,7 +13,7 @@
 namespace korrin::testing {
 
 class WindowFixture {
-public:
+  public:
     WindowFixture() {
         platform::SetMessageHandler(
             [this](QWidget*, const QString& text) { messages.append(text); });
