@@ -1,0 +1,3 @@
+korrin_core_test(update_test
+  update/request_test.cpp
+)
