@@ -1,3 +1,5 @@
 target_sources(korrin_core PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/reception.cpp
   ${CMAKE_CURRENT_LIST_DIR}/request.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/response.cpp
 )
