@@ -1,1 +1,3 @@
-# Sources of this subsystem's core part are added here.
+target_sources(korrin_core PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/hex.cpp
+)
