@@ -22,14 +22,36 @@ SplitPath Split(const std::string& path) {
     return {path.substr(0, slash + 1), path.substr(slash + 1)};
 }
 
-FileStatus Prefixed(FileStatus status, std::string_view what) {
+// A failure with the new copy: whatever the system said, the target itself was not refused.
+FileStatus WithNewCopy(FileStatus status, std::string_view what) {
+    status.error = FileError::kOther;
     status.reason = std::string(what) + status.reason;
     return status;
 }
 
-FileStatus FillTemp(platform::WritableFile& file, std::string_view data,
-                    const platform::FileInfo& info, bool keepOwner) {
-    FileStatus status = file.Append(data);
+// Puts data into the new, empty file. When the file on disk is still the one data was loaded
+// from, the system copies it and only the changed bytes are written, which spares a trip of
+// every byte through this process.
+FileStatus WriteContents(platform::WritableFile& file, const std::string& target,
+                         std::string_view data, std::span<const Change> changes, bool copy) {
+    if (copy) {
+        FileStatus status = file.AppendFromFile(target, data.size());
+        for (auto c = changes.begin(); status.ok() && c != changes.end(); ++c) {
+            status = file.WriteAt(c->at, data.substr(c->at, c->before.size()));
+        }
+        if (status.ok()) return status;
+        // The system cannot copy here: write every byte after all.
+        status = file.Truncate(0);
+        if (!status.ok()) return status;
+        return file.WriteAt(0, data);
+    }
+    return file.Append(data);
+}
+
+FileStatus FillTemp(platform::WritableFile& file, const std::string& target, std::string_view data,
+                    std::span<const Change> changes, bool copy, const platform::FileInfo& info,
+                    bool keepOwner) {
+    FileStatus status = WriteContents(file, target, data, changes, copy);
     if (!status.ok()) return status;
     if (keepOwner) {
         // Only a privileged caller may give a file away; anyone else keeps the file as theirs.
@@ -83,7 +105,7 @@ SaveOutcome OverwriteInPlace(platform::FileSystem& fs, const std::string& target
 }  // namespace
 
 SaveOutcome SaveFileSafely(platform::FileSystem& fs, const std::string& path, std::string_view data,
-                           std::span<const Change> changes) {
+                           std::span<const Change> changes, const platform::FileInfo* loaded) {
     // Through a link the real file is replaced, never the link with a copy.
     std::string target = path;
     std::string resolved;
@@ -113,10 +135,12 @@ SaveOutcome SaveFileSafely(platform::FileSystem& fs, const std::string& path, st
         if (exists && status.error == FileError::kAccessDenied) {
             return OverwriteInPlace(fs, target, data, info, changes);
         }
-        return Failed(Prefixed(status, "cannot create a new file beside it: "));
+        return Failed(WithNewCopy(status, "cannot create a new file beside it: "));
     }
 
-    status = FillTemp(*file, data, info, exists);
+    const bool unchanged =
+        exists && loaded != nullptr && info.SameVersionAs(*loaded) && info.size == data.size();
+    status = FillTemp(*file, target, data, changes, unchanged, info, exists);
     bool renameRefused = false;
     if (status.ok()) {
         status = fs.RenameFile(tempPath, target);
@@ -128,7 +152,7 @@ SaveOutcome SaveFileSafely(platform::FileSystem& fs, const std::string& path, st
         file.reset();
         fs.RemoveFile(tempPath);
         if (renameRefused) return OverwriteInPlace(fs, target, data, info, changes);
-        return Failed(Prefixed(status, "writing its new copy failed: "));
+        return Failed(WithNewCopy(status, "writing its new copy failed: "));
     }
 
     status = fs.SyncFolder(parts.folder.empty() ? std::string(".") : parts.folder);

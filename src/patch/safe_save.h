@@ -43,7 +43,11 @@ struct SaveOutcome {
 // folder. Where the folder refuses a new file but the file itself may be written, writes in
 // place instead and, should that fail, puts back the bytes that changes lists. A file that
 // does not exist is created. No temporary file outlives the call.
+//
+// loaded, when given, says which version of the file data was loaded from. While the file on
+// disk is still that version, data differs from it only where changes says, and the new copy
+// is made by the system copying the file and writing just those bytes.
 SaveOutcome SaveFileSafely(platform::FileSystem& fs, const std::string& path, std::string_view data,
-                           std::span<const Change> changes);
+                           std::span<const Change> changes, const platform::FileInfo* loaded);
 
 }  // namespace korrin::patch

@@ -10,9 +10,9 @@ namespace korrin::patch {
 int vpPatch::LoadExe(const std::string& path) {
     ClearExeData();
     message_.clear();
-    const platform::FileStatus status = fs_.ReadWholeFile(path, &exeData_);
+    const platform::FileStatus status = fs_.ReadWholeFile(path, &exeData_, &loaded_);
     if (status.ok()) return 1;
-    exeData_.Clear();
+    ClearExeData();
     message_ = status.error == platform::FileError::kPathNotFound
                    ? std::string(kInvalidPathMessage)
                    : "VPLACES.EXE could not be loaded: " + status.reason;
@@ -78,10 +78,11 @@ int vpPatch::WriteAfter(std::size_t found, std::size_t signatureSize, std::strin
 
 int vpPatch::SaveExe(const std::string& path) {
     message_.clear();
-    const SaveOutcome outcome = SaveFileSafely(fs_, path, exeData(), changes_);
+    const SaveOutcome outcome = SaveFileSafely(fs_, path, exeData(), changes_, &loaded_);
     if (outcome.ok()) {
-        // The file now holds exeData: nothing is left to undo.
+        // The file now holds exeData, as a new version of it.
         changes_.clear();
+        loaded_ = platform::FileInfo();
         return 1;
     }
     if (outcome.status.error == platform::FileError::kAccessDenied &&
@@ -111,6 +112,7 @@ int vpPatch::SaveExe(const std::string& path) {
 
 void vpPatch::ClearExeData() {
     exeData_.Clear();
+    loaded_ = platform::FileInfo();
     changes_.clear();
 }
 

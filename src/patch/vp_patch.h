@@ -73,7 +73,8 @@ class vpPatch {
 
     platform::FileSystem& fs_;
     platform::PageBuffer exeData_;
-    std::vector<Change> changes_;  // since the load, for undoing a failed write in place
+    platform::FileInfo loaded_;    // the version of the file that exeData was read from
+    std::vector<Change> changes_;  // what differs from it
     std::string message_;
 };
 

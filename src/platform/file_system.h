@@ -40,6 +40,17 @@ struct FileInfo {
     std::uint32_t mode = 0;  // permission bits, set-id and sticky bits included
     std::uint32_t owner = 0;
     std::uint32_t group = 0;
+    // Which file it is and when its contents or attributes last changed: equal for two looks
+    // at one file only when nothing wrote to it in between.
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::int64_t modifiedNs = 0;
+    std::int64_t changedNs = 0;
+
+    bool SameVersionAs(const FileInfo& other) const {
+        return device == other.device && inode == other.inode && size == other.size &&
+               modifiedNs == other.modifiedNs && changedNs == other.changedNs;
+    }
 };
 
 // A file open for writing. Close() must be called to learn whether every byte reached the file;
@@ -54,6 +65,11 @@ class WritableFile {
     // Optional: writes data at offset without moving the append position.
     virtual FileStatus WriteAt(std::uint64_t /*offset*/, std::string_view /*data*/) {
         return FileStatus::Unsupported("WriteAt");
+    }
+    // Optional: appends the first size bytes of the file at path, copied by the system
+    // without passing through the caller's memory where it can.
+    virtual FileStatus AppendFromFile(const std::string& /*path*/, std::uint64_t /*size*/) {
+        return FileStatus::Unsupported("AppendFromFile");
     }
     // Optional: cuts or extends the file to size bytes.
     virtual FileStatus Truncate(std::uint64_t /*size*/) {
@@ -95,9 +111,11 @@ class FileSystem {
     // The operations below are what loading and safely replacing a large file need. They are
     // optional so that a test double need only offer what its test uses; the defaults fail.
 
-    // Reads the whole regular file at path into out. Anything that is not a regular file
-    // (a folder, a pipe, a device) is refused with kOther rather than read or waited on.
-    virtual FileStatus ReadWholeFile(const std::string& /*path*/, PageBuffer* /*out*/) {
+    // Reads the whole regular file at path into out, and what it is into info unless that is
+    // null. Anything that is not a regular file (a folder, a pipe, a device) is refused with
+    // kOther rather than read or waited on.
+    virtual FileStatus ReadWholeFile(const std::string& /*path*/, PageBuffer* /*out*/,
+                                     FileInfo* /*info*/) {
         return FileStatus::Unsupported("ReadWholeFile");
     }
 

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -79,6 +80,26 @@ class PosixWritableFile final : public WritableFile {
             offset += static_cast<std::uint64_t>(n);
         }
         return FileStatus::Ok();
+    }
+
+    FileStatus AppendFromFile(const std::string& path, std::uint64_t size) override {
+        const int from = ::open(path.c_str(), O_RDONLY | O_NOCTTY | O_CLOEXEC);
+        if (from < 0) return FromErrno(errno, path);
+        FileStatus status = FileStatus::Ok();
+        while (size > 0) {
+            const ssize_t n = ::copy_file_range(
+                from, nullptr, fd_, nullptr,
+                static_cast<std::size_t>(std::min<std::uint64_t>(size, std::uint64_t{1} << 30)), 0);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) {
+                status = n < 0 ? FromErrno(errno, path_)
+                               : FileStatus{FileError::kOther, path + ": shorter than expected"};
+                break;
+            }
+            size -= static_cast<std::uint64_t>(n);
+        }
+        ::close(from);
+        return status;
     }
 
     FileStatus Truncate(std::uint64_t size) override {
@@ -175,12 +196,12 @@ class PosixFileSystem final : public FileSystem {
         return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
     }
 
-    FileStatus ReadWholeFile(const std::string& path, PageBuffer* out) override {
+    FileStatus ReadWholeFile(const std::string& path, PageBuffer* out, FileInfo* info) override {
         out->Clear();
         // Non-blocking, so that a pipe put where the file was is refused instead of waited on.
         const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
         if (fd < 0) return FromErrno(errno, path);
-        const FileStatus status = ReadOpenFile(fd, path, out);
+        const FileStatus status = ReadOpenFile(fd, path, out, info);
         ::close(fd);
         if (!status.ok()) out->Clear();
         return status;
@@ -189,11 +210,7 @@ class PosixFileSystem final : public FileSystem {
     FileStatus Stat(const std::string& path, FileInfo* info) override {
         struct stat st {};
         if (::stat(path.c_str(), &st) != 0) return FromErrno(errno, path);
-        info->regular = S_ISREG(st.st_mode);
-        info->size = static_cast<std::uint64_t>(st.st_size);
-        info->mode = st.st_mode & 07777;
-        info->owner = st.st_uid;
-        info->group = st.st_gid;
+        *info = InfoFrom(st);
         return FileStatus::Ok();
     }
 
@@ -256,9 +273,25 @@ class PosixFileSystem final : public FileSystem {
     }
 
   private:
-    static FileStatus ReadOpenFile(int fd, const std::string& path, PageBuffer* out) {
+    static FileInfo InfoFrom(const struct stat& st) {
+        FileInfo info;
+        info.regular = S_ISREG(st.st_mode);
+        info.size = static_cast<std::uint64_t>(st.st_size);
+        info.mode = st.st_mode & 07777;
+        info.owner = st.st_uid;
+        info.group = st.st_gid;
+        info.device = st.st_dev;
+        info.inode = st.st_ino;
+        info.modifiedNs = std::int64_t{st.st_mtim.tv_sec} * 1000000000 + st.st_mtim.tv_nsec;
+        info.changedNs = std::int64_t{st.st_ctim.tv_sec} * 1000000000 + st.st_ctim.tv_nsec;
+        return info;
+    }
+
+    static FileStatus ReadOpenFile(int fd, const std::string& path, PageBuffer* out,
+                                   FileInfo* info) {
         struct stat st {};
         if (::fstat(fd, &st) != 0) return FromErrno(errno, path);
+        if (info != nullptr) *info = InfoFrom(st);
         if (S_ISDIR(st.st_mode)) return FromErrno(EISDIR, path);
         if (!S_ISREG(st.st_mode)) return {FileError::kOther, path + ": not a regular file"};
         if (::fcntl(fd, F_SETFL, 0) != 0) return FromErrno(errno, path);

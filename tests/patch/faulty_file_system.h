@@ -49,8 +49,9 @@ class FaultyFileSystem final : public platform::FileSystem {
         return s.ok() ? real().RenameFile(from, to) : s;
     }
     bool IsRegularFile(const std::string& p) override { return real().IsRegularFile(p); }
-    platform::FileStatus ReadWholeFile(const std::string& p, platform::PageBuffer* out) override {
-        return real().ReadWholeFile(p, out);
+    platform::FileStatus ReadWholeFile(const std::string& p, platform::PageBuffer* out,
+                                       platform::FileInfo* info) override {
+        return real().ReadWholeFile(p, out, info);
     }
     platform::FileStatus Stat(const std::string& p, platform::FileInfo* info) override {
         const platform::FileStatus s = Step("Stat");
@@ -99,6 +100,9 @@ class FaultyFileSystem final : public platform::FileSystem {
             if (s.ok()) return real_->WriteAt(offset, data);
             real_->WriteAt(offset, data.substr(0, data.size() / 2));
             return s;
+        }
+        platform::FileStatus AppendFromFile(const std::string& path, std::uint64_t size) override {
+            return Pass("AppendFromFile", [&] { return real_->AppendFromFile(path, size); });
         }
         platform::FileStatus Sync() override {
             return Pass("Sync", [&] { return real_->Sync(); });

@@ -177,6 +177,30 @@ TEST(SaveExe, RewritesTheSameFileWithItsModeAndOwner) {
     EXPECT_THAT(EntriesOf(dir), ElementsAre("vplaces.exe"));
 }
 
+// The new copy is the file copied by the system with the changed bytes written over it:
+// overlapping changes must come out as the last one left them.
+TEST(SaveExe, OverlappingChangesComeOutAsInMemory) {
+    const TempFolder dir;
+    std::string data(1 << 20, '\0');
+    for (std::size_t i = 0; i < data.size(); ++i)
+        data[i] = static_cast<char>(i % 200);  // no byte above C7
+    data.replace(1000, 3, "\xF1\xF2\xF3");
+    data.replace(data.size() - 3, 3, "\xF4\xF5\xF6");
+    const std::string path = dir.Write("vplaces.exe", data);
+
+    vpPatch engine(RealFs());
+    ASSERT_EQ(engine.LoadExe(path), 1);
+    ASSERT_EQ(engine.PatchBytes("\xF1", "ABCDEFGH"), 1);
+    ASSERT_EQ(engine.PatchBytes("\xF1\x41\x42", "xy"), 1);  // inside the first change
+    ASSERT_EQ(engine.PatchBytes("\xF4\xF5", "pqrs"), 1);    // cut at the end
+    const std::string expected(engine.exeData());
+    ASSERT_EQ(engine.SaveExe(path), 1);
+    EXPECT_EQ(dir.Read("vplaces.exe"), expected);
+    EXPECT_EQ(expected.substr(1000, 9),
+              "\xF1"
+              "ABxyEFGH");
+}
+
 TEST(SaveExe, FollowsASymbolicLinkToTheRealFile) {
     const TempFolder dir;
     std::filesystem::create_directory(dir.path() / "real");
@@ -208,47 +232,64 @@ TEST(SaveExe, CreatesATargetThatVanishedAfterTheLoad) {
 }
 
 // Every step of the save failing in turn. The file starts as "old", which the engine patched
-// near its start and its end into "new". A failing write gets halfway first.
-TEST(SaveExe, AFailingStepLeavesTheOldFileOrTheNewOneAndNoStrayFile) {
+// near its start and its end. A failing write gets halfway first. Where the file was written
+// to by someone else after the load, the save cannot copy it and must write every byte.
+TEST(SaveExe, AFailingStepLeavesTheFileAsItWasOrPatchedAndNoStrayFile) {
     const std::string old = "\x11\x22" + std::string(4000, '\x5A') + "\x33\x44";
     const std::string patched = "\x11\xAA" + std::string(4000, '\x5A') + "\x33\xBB";
     const std::string half = patched.substr(0, patched.size() / 2) + old.substr(old.size() / 2);
+    std::string touched = old;
+    touched[2000] = '\x00';
+
+    enum Result { kAsItWas, kPatched, kHalf };
     struct Case {
-        const char* denied;  // a step that fails with kAccessDenied, or ""
+        bool touch;
+        const char* denied;  // a step that always fails with kAccessDenied, or ""
         const char* failing;
         FileError error;
         int failures;  // how many calls of the failing step fail, the first ones
-        const std::string& file;
-        std::string message;  // the start of it
+        Result file;
+        std::string message;  // its start
     };
     const std::string saveFailed = "VPLACES.EXE could not be saved: ";
+    const std::string newCopy = saveFailed + "writing its new copy";
     const Case cases[] = {
-        {"", "NewTempFile", FileError::kOther, 1, old, saveFailed + "cannot create"},
-        {"", "Append", FileError::kOther, 1, old, saveFailed + "writing its new copy"},
-        {"", "SetMode", FileError::kOther, 1, old, saveFailed + "writing its new copy"},
-        {"", "Sync", FileError::kOther, 1, old, saveFailed + "writing its new copy"},
-        {"", "Close", FileError::kOther, 1, old, saveFailed + "writing its new copy"},
-        {"", "RenameFile", FileError::kOther, 1, old, saveFailed + "writing its new copy"},
-        {"", "Stat", FileError::kOther, 1, old, saveFailed},
-        {"", "SetOwner", FileError::kOther, 1, old, saveFailed + "writing its new copy"},
+        {false, "", "", FileError::kOther, 0, kPatched, ""},
+        {true, "", "", FileError::kOther, 0, kPatched, ""},
+        {false, "", "NewTempFile", FileError::kOther, 1, kAsItWas, saveFailed + "cannot create"},
+        {true, "", "Append", FileError::kOther, 1, kAsItWas, newCopy},
+        // The system cannot copy: every byte is written instead...
+        {false, "", "AppendFromFile", FileError::kOther, 1, kPatched, ""},
+        {false, "", "WriteAt", FileError::kOther, 1, kPatched, ""},
+        // ... unless that fails too.
+        {false, "Truncate", "AppendFromFile", FileError::kOther, 1, kAsItWas, newCopy},
+        {false, "", "WriteAt", FileError::kOther, 2, kAsItWas, newCopy},
+        {false, "", "SetMode", FileError::kOther, 1, kAsItWas, newCopy},
+        {false, "", "Sync", FileError::kOther, 1, kAsItWas, newCopy},
+        {false, "", "Close", FileError::kOther, 1, kAsItWas, newCopy},
+        {false, "", "RenameFile", FileError::kOther, 1, kAsItWas, newCopy},
+        {false, "", "Stat", FileError::kOther, 1, kAsItWas, saveFailed},
+        {false, "", "SetOwner", FileError::kOther, 1, kAsItWas, newCopy},
         // Not ours to give away: the new file stays ours, as any file we write would.
-        {"", "SetOwner", FileError::kAccessDenied, 1, patched, ""},
-        {"", "SyncFolder", FileError::kOther, 1, patched, "VPLACES.EXE was written, but"},
-        {"", "ProbeWritable", FileError::kAccessDenied, 1, old, std::string(kTargetOpenMessage)},
+        {false, "", "SetOwner", FileError::kAccessDenied, 1, kPatched, ""},
+        {false, "", "SyncFolder", FileError::kOther, 1, kPatched, "VPLACES.EXE was written, but"},
+        {false, "", "ProbeWritable", FileError::kAccessDenied, 1, kAsItWas,
+         std::string(kTargetOpenMessage)},
         // The folder takes no new file, or no new file under the old name: the file itself is
         // written in place...
-        {"NewTempFile", "", FileError::kOther, 0, patched, ""},
-        {"RenameFile", "", FileError::kOther, 0, patched, ""},
+        {false, "NewTempFile", "", FileError::kOther, 0, kPatched, ""},
+        {false, "RenameFile", "", FileError::kOther, 0, kPatched, ""},
         // ... and when that fails, the changed bytes are put back.
-        {"NewTempFile", "WriteAt", FileError::kOther, 1, old, saveFailed},
-        {"NewTempFile", "Sync", FileError::kOther, 1, old, saveFailed},
-        {"NewTempFile", "OpenForOverwrite", FileError::kAccessDenied, 1, old,
+        {false, "NewTempFile", "WriteAt", FileError::kOther, 1, kAsItWas, saveFailed},
+        {false, "NewTempFile", "Sync", FileError::kOther, 1, kAsItWas, saveFailed},
+        {false, "NewTempFile", "OpenForOverwrite", FileError::kAccessDenied, 1, kAsItWas,
          std::string(kTargetOpenMessage)},
-        {"NewTempFile", "WriteAt", FileError::kOther, 99, half,
+        {false, "NewTempFile", "WriteAt", FileError::kOther, 99, kHalf,
          "VPLACES.EXE could not be saved and may be damaged: "},
     };
     for (const Case& c : cases) {
-        const std::string name = std::string(c.denied) + "/" + c.failing;
+        const std::string name =
+            std::string(c.touch ? "touched " : "") + c.denied + "/" + c.failing;
         const TempFolder dir;
         const std::string path = dir.Write("vplaces.exe", old);
         korrin::testing::FaultyFileSystem fs(c.denied, c.failing, c.error, c.failures);
@@ -256,10 +297,15 @@ TEST(SaveExe, AFailingStepLeavesTheOldFileOrTheNewOneAndNoStrayFile) {
         ASSERT_EQ(engine.LoadExe(path), 1);
         ASSERT_EQ(engine.PatchBytes("\x11", "\xAA"), 1);
         ASSERT_EQ(engine.PatchBytes("\x33", "\xBB"), 1);
+        if (c.touch) {
+            dir.Write("vplaces.exe", touched);
+            std::filesystem::last_write_time(path, std::filesystem::file_time_type{});
+        }
 
         EXPECT_EQ(engine.SaveExe(path), c.message.empty() ? 1 : 0) << name;
         EXPECT_THAT(engine.message(), StartsWith(c.message)) << name;
-        EXPECT_EQ(dir.Read("vplaces.exe"), c.file) << name;
+        const std::string expected[] = {c.touch ? touched : old, patched, half};
+        EXPECT_EQ(dir.Read("vplaces.exe"), expected[c.file]) << name;
         EXPECT_THAT(EntriesOf(dir), ElementsAre("vplaces.exe")) << name;
     }
 }
