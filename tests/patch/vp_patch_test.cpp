@@ -68,16 +68,6 @@ TEST(PatchBytes, WritesRightAfterTheFirstOccurrence) {
     }
 }
 
-TEST(PatchBytes, LaterSignatureSeesWhatEarlierOnesWrote) {
-    const TempFolder dir;
-    const std::string path = dir.Write("vplaces.exe", "\x11\x22\x33\x44\x55\x66\xAA\xBB\x00"s);
-    const Edit edits[] = {{"\x11", "\xAA\xBB"}, {"\xAA\xBB", "\xCC"}};
-    vpPatch engine(RealFs());
-    ASSERT_EQ(engine.LoadExe(path), 1);
-    EXPECT_THAT(engine.PatchBytesInTurn(edits, true), ElementsAre(1, 1));
-    EXPECT_EQ(engine.exeData(), "\x11\xAA\xBB\xCC\x55\x66\xAA\xBB\x00"s);
-}
-
 // The batch must find exactly what one PatchBytes call after another finds, also where an
 // edit spoils an earlier first occurrence or writes a new one.
 TEST(PatchBytesInTurn, SameAsPatchBytesOneAfterAnother) {
