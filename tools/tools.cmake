@@ -18,11 +18,3 @@ if(KORRIN_BUILD_TESTS)
     COMMAND make-demo-target ${CMAKE_SOURCE_DIR}/samples ${CMAKE_BINARY_DIR}/demo-check/vplaces.exe)
   set_tests_properties(demo_target_applies_every_sample PROPERTIES LABELS core)
 endif()
-
-# The window reads its catalogue from its own folder: put the samples there beside it.
-if(TARGET korrin-patcher)
-  add_custom_command(TARGET korrin-patcher POST_BUILD
-    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${korrin_samples} $<TARGET_FILE_DIR:korrin-patcher>
-    COMMENT "Putting the sample definitions beside the window"
-    VERBATIM)
-endif()

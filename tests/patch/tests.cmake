@@ -6,3 +6,5 @@ korrin_core_test(patch_test
   patch/value_test.cpp
   patch/vp_patch_test.cpp
 )
+
+korrin_gui_test(apply_window_test patch/apply_window_test.cpp)
