@@ -1,5 +1,6 @@
 #include "common/number.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -56,29 +57,53 @@ double ReadNumber(std::string_view text) {
     std::size_t i = 0;
     bool negative = false;
     if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
+    // The decimal order of the first significant digit, before the exponent: 2 for 345, -2 for
+    // 0.0345. Only its sign matters, and only when from_chars finds the number out of range.
+    long order = 0;
+    bool significant = false;
     bool digits = false;
-    for (; i < s.size() && IsDigit(s[i]); ++i, digits = true) number.push_back(s[i]);
+    for (; i < s.size() && IsDigit(s[i]); ++i, digits = true) {
+        number.push_back(s[i]);
+        if (significant) {
+            ++order;
+        } else if (s[i] != '0') {
+            significant = true;
+        }
+    }
     if (i < s.size() && s[i] == '.') {
         number.push_back(s[i++]);
-        for (; i < s.size() && IsDigit(s[i]); ++i, digits = true) number.push_back(s[i]);
+        for (; i < s.size() && IsDigit(s[i]); ++i, digits = true) {
+            number.push_back(s[i]);
+            if (!significant) {
+                --order;
+                significant = s[i] != '0';
+            }
+        }
     }
     if (!digits) return 0;
+    long exponent = 0;
     if (i < s.size() && (s[i] == 'e' || s[i] == 'E' || s[i] == 'd' || s[i] == 'D')) {
         std::size_t j = i + 1;
-        std::string exponent = "e";
-        if (j < s.size() && (s[j] == '+' || s[j] == '-')) exponent.push_back(s[j++]);
+        std::string written = "e";
+        const bool negativeExponent = j < s.size() && s[j] == '-';
+        if (j < s.size() && (s[j] == '+' || s[j] == '-')) written.push_back(s[j++]);
         const std::size_t firstDigit = j;
-        for (; j < s.size() && IsDigit(s[j]); ++j) exponent.push_back(s[j]);
-        if (j > firstDigit) number += exponent;
+        for (; j < s.size() && IsDigit(s[j]); ++j) {
+            written.push_back(s[j]);
+            // Capped far beyond any double's range, so that no exponent overflows.
+            exponent = std::min(exponent * 10 + (s[j] - '0'), 1000000000L);
+        }
+        if (j > firstDigit) number += written;
+        if (negativeExponent) exponent = -exponent;
     }
 
     double value = 0;
     const auto [end, err] = std::from_chars(number.data(), number.data() + number.size(), value);
     (void)end;
     if (err == std::errc::result_out_of_range) {
-        // Too large or too small for a double: an exponent that is negative means too small.
-        value =
-            number.find("e-") != std::string::npos ? 0.0 : std::numeric_limits<double>::infinity();
+        // Too large or too small for a double. Which one, the exponent alone does not tell:
+        // 1000...0e-5 is too large, 0.000...1 too small.
+        value = order + exponent >= 0 ? std::numeric_limits<double>::infinity() : 0.0;
     }
     return negative ? -value : value;
 }

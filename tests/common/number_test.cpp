@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
 
 namespace korrin {
 namespace {
@@ -25,6 +26,21 @@ TEST(ReadNumber, LenientPrefixRule) {
     }
     EXPECT_TRUE(std::isinf(ReadNumber("1e999")));
     EXPECT_EQ(ReadNumber("1e-999"), 0.0);
+}
+
+// Out of a double's range, the place of the first significant digit decides between infinity
+// and 0, not the exponent's sign alone.
+TEST(ReadNumber, OutOfRangeByItsMagnitude) {
+    const std::string zeros(400, '0');
+    EXPECT_TRUE(std::isinf(ReadNumber("1" + zeros)));
+    EXPECT_TRUE(std::isinf(ReadNumber("1" + zeros + "e-5")));
+    EXPECT_TRUE(std::isinf(ReadNumber("-1" + zeros + "D-50")));
+    EXPECT_LT(ReadNumber("-1" + zeros), 0);
+    EXPECT_EQ(ReadNumber("0." + zeros + "1"), 0.0);
+    EXPECT_EQ(ReadNumber(zeros + "." + zeros + "1e+30"), 0.0);
+    EXPECT_EQ(ReadNumber("0.0001e-99999999999999999999"), 0.0);
+    EXPECT_TRUE(std::isinf(ReadNumber("0.001e99999999999999999999")));
+    EXPECT_EQ(ReadNumber("1" + zeros + "e-400"), 1.0);
 }
 
 TEST(RoundHalfEven, HalvesGoToTheEvenNeighbour) {
