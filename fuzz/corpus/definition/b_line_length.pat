@@ -1,0 +1,4 @@
+patch:Line length
+description:Longest chat line.
+param:num|255
+location:C7442410

@@ -1,0 +1,4 @@
+patch:LF only
+description:never seen
+param:num|1
+location:AABB

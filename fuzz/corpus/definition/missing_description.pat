@@ -1,0 +1,3 @@
+patch:No description
+param:text|kept
+location:AABB

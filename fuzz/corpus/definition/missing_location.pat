@@ -1,0 +1,3 @@
+patch:No location
+description:Missing location.
+param:yn|A:01|B:02

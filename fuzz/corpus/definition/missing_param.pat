@@ -1,0 +1,3 @@
+patch:No param
+description:Missing param.
+location:AABB

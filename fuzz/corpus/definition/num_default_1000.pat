@@ -1,0 +1,4 @@
+patch:Number
+description:A number.
+param:num|1000
+location:AABB

@@ -1,0 +1,4 @@
+patch:Text
+description:A text.
+param:text|abc
+location:or|AABB,CCDD

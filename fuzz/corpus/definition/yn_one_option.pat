@@ -1,0 +1,4 @@
+patch:One option
+description:Yn with one option.
+param:yn|A:01
+location:AABB

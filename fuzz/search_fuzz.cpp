@@ -1,0 +1,139 @@
+// The fast first-occurrence search and the engine built on it, against a plain search: any data,
+// any needles, any range, and edits whose later signatures may be written by earlier ones.
+//
+// Input: a flags byte, then up to eight needles, each a length byte (0 to 15) and its bytes, then
+// the data. Flag 1 pads the data at its front so that the needles fall across the border of the
+// blocks in which the search reads; flag 2 stops the edits at the first miss.
+
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "check.h"
+#include "patch/search.h"
+#include "patch/vp_patch.h"
+
+using namespace korrin;
+
+namespace {
+
+// The size of the blocks in which FindFirstEach reads the data.
+constexpr std::size_t kBlock = 256 * 1024;
+
+std::size_t PlainFind(std::string_view data, std::string_view needle, std::size_t from = 0,
+                      std::size_t to = patch::kNotFound) {
+    if (needle.empty()) return patch::kNotFound;
+    const std::size_t at = data.find(needle, from);
+    return at < to ? at : patch::kNotFound;
+}
+
+// A file system that holds one file, in memory: all the engine needs to load it.
+class OneFile final : public platform::FileSystem {
+  public:
+    explicit OneFile(std::string_view bytes) : bytes_(bytes) {}
+    platform::FileStatus ReadWholeFile(const std::string&, platform::PageBuffer* out,
+                                       platform::FileInfo* info) override {
+        if (!out->Allocate(bytes_.size())) return {platform::FileError::kOther, "no memory"};
+        std::copy(bytes_.begin(), bytes_.end(), out->data());
+        if (info != nullptr) *info = platform::FileInfo{};
+        return platform::FileStatus::Ok();
+    }
+    std::vector<std::string> ListFiles(const std::string&, platform::FileStatus* s) override {
+        *s = platform::FileStatus::Unsupported("ListFiles");
+        return {};
+    }
+    platform::FileStatus ReadFile(const std::string&, std::string*) override {
+        return platform::FileStatus::Unsupported("ReadFile");
+    }
+    platform::FileStatus NewWritableFile(const std::string&,
+                                         std::unique_ptr<platform::WritableFile>*) override {
+        return platform::FileStatus::Unsupported("NewWritableFile");
+    }
+    platform::FileStatus RemoveFile(const std::string&) override {
+        return platform::FileStatus::Unsupported("RemoveFile");
+    }
+    platform::FileStatus RenameFile(const std::string&, const std::string&) override {
+        return platform::FileStatus::Unsupported("RenameFile");
+    }
+    bool IsRegularFile(const std::string&) override { return true; }
+
+  private:
+    std::string_view bytes_;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
+    const std::string_view input(reinterpret_cast<const char*>(bytes), size);
+    if (input.empty()) return 0;
+    const unsigned flags = static_cast<unsigned char>(input[0]);
+    std::string_view rest = input.substr(1);
+    std::vector<std::string> needles;
+    while (needles.size() < 8 && !rest.empty()) {
+        const std::size_t length = static_cast<unsigned char>(rest[0]) % 16;
+        needles.emplace_back(rest.substr(1, length));
+        rest.remove_prefix(std::min(rest.size(), 1 + length));
+    }
+    std::string data(rest);
+    if (flags & 1) {
+        // Filler of few candidates, so that the run's time goes to the border, not to the filler.
+        static const std::string filler = [] {
+            std::string bytes(kBlock, '\0');
+            for (std::size_t i = 0; i < bytes.size(); ++i)
+                bytes[i] = static_cast<char>(0xF0 + i % 7);
+            return bytes;
+        }();
+        data.insert(0, filler, 0, kBlock - std::min<std::size_t>(data.size() / 2, 8));
+    }
+
+    for (std::size_t i = 0; i < needles.size(); ++i) {
+        const std::string& needle = needles[i];
+        KORRIN_FUZZ_CHECK(patch::FindFirst(data, needle) == PlainFind(data, needle), input);
+        // A range from the other needles' lengths: empty, inverted and past the end ones too.
+        const std::size_t from = needles[(i + 1) % needles.size()].size() * 3;
+        const std::size_t to = from + needles[(i + 2) % needles.size()].size() * 5;
+        KORRIN_FUZZ_CHECK(
+            patch::FindFirst(data, needle, from, to) == PlainFind(data, needle, from, to), input);
+    }
+    const std::vector<std::string_view> views(needles.begin(), needles.end());
+    const std::vector<std::size_t> each = patch::FindFirstEach(data, views);
+    for (std::size_t i = 0; i < needles.size(); ++i) {
+        KORRIN_FUZZ_CHECK(each[i] == PlainFind(data, needles[i]), input);
+    }
+
+    // The edits in turn: needle i is the signature and needle i + 1 the bytes written after it,
+    // so that a later signature may be what an earlier edit wrote.
+    std::vector<patch::Edit> edits;
+    for (std::size_t i = 0; i < needles.size(); ++i) {
+        edits.push_back({needles[i], needles[(i + 1) % needles.size()]});
+    }
+    const bool stopAtMiss = (flags & 2) != 0;
+    std::string model = data;
+    OneFile file(data);
+    patch::vpPatch engine(file);
+    KORRIN_FUZZ_CHECK(engine.LoadExe("vplaces.exe") == 1, input);
+    // Twice, the second time backwards, so that the second round starts from changed data.
+    for (int round = 0; round < 2; ++round) {
+        std::vector<int> expected;
+        for (const patch::Edit& edit : edits) {
+            const std::size_t found = PlainFind(model, edit.signature);
+            const std::size_t at = found + edit.signature.size();
+            int status = 0;
+            if (found != patch::kNotFound && (edit.newBytes.empty() || at < model.size())) {
+                status = 1;
+                for (std::size_t k = 0; k < edit.newBytes.size() && at + k < model.size(); ++k) {
+                    model[at + k] = edit.newBytes[k];
+                }
+            }
+            expected.push_back(status);
+            if (stopAtMiss && status == 0) break;
+        }
+        KORRIN_FUZZ_CHECK(engine.PatchBytesInTurn(edits, stopAtMiss) == expected, input);
+        KORRIN_FUZZ_CHECK(engine.exeData() == model, input);
+        std::reverse(edits.begin(), edits.end());
+    }
+    return 0;
+}
