@@ -22,16 +22,17 @@ SplitPath Split(const std::string& path) {
     return {path.substr(0, slash + 1), path.substr(slash + 1)};
 }
 
-// A failure with the new copy: whatever the system said, the target itself was not refused.
+// A failure with the new copy: whatever the system said, the target itself was
+// not refused.
 FileStatus WithNewCopy(FileStatus status, std::string_view what) {
     status.error = FileError::kOther;
     status.reason = std::string(what) + status.reason;
     return status;
 }
 
-// Puts data into the new, empty file. When the file on disk is still the one data was loaded
-// from, the system copies it and only the changed bytes are written, which spares a trip of
-// every byte through this process.
+// Puts data into the new, empty file. When the file on disk is still the one
+// data was loaded from, the system copies it and only the changed bytes are
+// written, which spares a trip of every byte through this process.
 FileStatus WriteContents(platform::WritableFile& file, const std::string& target,
                          std::string_view data, std::span<const Change> changes, bool copy) {
     if (copy) {
@@ -54,7 +55,8 @@ FileStatus FillTemp(platform::WritableFile& file, const std::string& target, std
     FileStatus status = WriteContents(file, target, data, changes, copy);
     if (!status.ok()) return status;
     if (keepOwner) {
-        // Only a privileged caller may give a file away; anyone else keeps the file as theirs.
+        // Only a privileged caller may give a file away; anyone else keeps the file
+        // as theirs.
         status = file.SetOwner(info.owner, info.group);
         if (!status.ok() && status.error != FileError::kAccessDenied) return status;
     }
@@ -85,8 +87,9 @@ SaveOutcome OverwriteInPlace(platform::FileSystem& fs, const std::string& target
         return status.ok() ? SaveOutcome{} : Failed(status, TargetState::kReplaced);
     }
 
-    // Only the changed bytes differ from what is on disk: writing their old values back, the
-    // latest change first, restores the file whatever part of the write got through.
+    // Only the changed bytes differ from what is on disk: writing their old
+    // values back, the latest change first, restores the file whatever part of
+    // the write got through.
     FileStatus undo = FileStatus::Ok();
     for (auto change = changes.rbegin(); change != changes.rend() && undo.ok(); ++change) {
         undo = file->WriteAt(change->at, change->before);
@@ -127,10 +130,16 @@ SaveOutcome SaveFileSafely(platform::FileSystem& fs, const std::string& path, st
     }
 
     const SplitPath parts = Split(target);
+    // Hidden, so that no listing of the folder shows it while it exists.
+    const std::string stem = "." + parts.name + ".korrin-";
+    // A save killed before its rename leaves its new copy behind; the next one
+    // clears it away, so that they never pile up. Nothing depends on it
+    // succeeding.
+    fs.RemoveAbandonedTempFiles(parts.folder, stem);
+
     std::unique_ptr<platform::WritableFile> file;
     std::string tempPath;
-    // Hidden, so that no listing of the folder shows it while it exists.
-    status = fs.NewTempFile(parts.folder, "." + parts.name + ".korrin-", &file, &tempPath);
+    status = fs.NewTempFile(parts.folder, stem, &file, &tempPath);
     if (!status.ok()) {
         if (exists && status.error == FileError::kAccessDenied) {
             return OverwriteInPlace(fs, target, data, info, changes);
@@ -144,8 +153,8 @@ SaveOutcome SaveFileSafely(platform::FileSystem& fs, const std::string& path, st
     bool renameRefused = false;
     if (status.ok()) {
         status = fs.RenameFile(tempPath, target);
-        // As in a sticky folder, where only the file's owner may replace it: the file itself
-        // may still be written.
+        // As in a sticky folder, where only the file's owner may replace it: the
+        // file itself may still be written.
         renameRefused = exists && status.error == FileError::kAccessDenied;
     }
     if (!status.ok()) {

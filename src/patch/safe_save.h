@@ -42,7 +42,8 @@ struct SaveOutcome {
 // file's mode and, where the caller may, its owner, renames it over the file and syncs the
 // folder. Where the folder refuses a new file but the file itself may be written, writes in
 // place instead and, should that fail, puts back the bytes that changes lists. A file that
-// does not exist is created. No temporary file outlives the call.
+// does not exist is created. No temporary file outlives the call, and temporary files that
+// earlier saves killed on the way left beside the file are removed.
 //
 // loaded, when given, says which version of the file data was loaded from. While the file on
 // disk is still that version, data differs from it only where changes says, and the new copy

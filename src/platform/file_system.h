@@ -138,10 +138,18 @@ class FileSystem {
     }
 
     // Creates a new, empty file with a unique name beginning with stem in folder (which ends
-    // in a separator), readable and writable by its owner only, and opens it for writing.
+    // in a separator), readable and writable by its owner only, and opens it for writing. While
+    // it is open, RemoveAbandonedTempFiles leaves it alone.
     virtual FileStatus NewTempFile(const std::string& /*folder*/, const std::string& /*stem*/,
                                    std::unique_ptr<WritableFile>* /*file*/, std::string* /*path*/) {
         return FileStatus::Unsupported("NewTempFile");
+    }
+
+    // Removes the files in folder that NewTempFile made with this stem and that no process has
+    // open through it any more: what a process killed while writing one left behind.
+    virtual FileStatus RemoveAbandonedTempFiles(const std::string& /*folder*/,
+                                                const std::string& /*stem*/) {
+        return FileStatus::Unsupported("RemoveAbandonedTempFiles");
     }
 
     // Opens the existing file at path for writing without emptying it.

@@ -17,6 +17,9 @@
 namespace korrin::platform {
 namespace {
 
+// The characters that mkostemp puts after a temporary file's stem.
+constexpr std::size_t kTempSuffixLength = 6;
+
 FileStatus FromErrno(int err, const std::string& what) {
     FileStatus status;
     switch (err) {
@@ -243,12 +246,38 @@ class PosixFileSystem final : public FileSystem {
     FileStatus NewTempFile(const std::string& folder, const std::string& stem,
                            std::unique_ptr<WritableFile>* file, std::string* path) override {
         file->reset();
-        std::string name = folder + stem + "XXXXXX";
+        std::string name = folder + stem + std::string(kTempSuffixLength, 'X');
         const int fd = ::mkostemp(name.data(), O_CLOEXEC);
         if (fd < 0) return FromErrno(errno, folder);
+        // The lock marks the file as in use until it is closed, or its process dies.
+        ::flock(fd, LOCK_EX | LOCK_NB);
         *path = name;
         *file = std::make_unique<PosixWritableFile>(fd, name);
         return FileStatus::Ok();
+    }
+
+    FileStatus RemoveAbandonedTempFiles(const std::string& folder,
+                                        const std::string& stem) override {
+        DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+        if (dir == nullptr) return FromErrno(errno, folder);
+        FileStatus status = FileStatus::Ok();
+        while (const dirent* entry = ::readdir(dir)) {
+            const std::string_view name = entry->d_name;
+            if (name.size() != stem.size() + kTempSuffixLength || !name.starts_with(stem)) continue;
+            const std::string path = JoinForStat(folder, std::string(name));
+            const int fd =
+                ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+            if (fd < 0) continue;
+            struct stat st {};
+            // Removed while the lock is held, so that no writer can have taken it in between.
+            if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+                ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::unlink(path.c_str()) != 0 && status.ok()) {
+                status = FromErrno(errno, path);
+            }
+            ::close(fd);
+        }
+        ::closedir(dir);
+        return status;
     }
 
     FileStatus OpenForOverwrite(const std::string& path,

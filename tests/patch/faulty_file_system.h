@@ -3,6 +3,9 @@
 // The real file system with one step made to fail, for the faults a real one cannot be made
 // to show on demand. A failing write gets halfway first, as on a disk that fills up.
 
+#include <signal.h>
+#include <unistd.h>
+
 #include <memory>
 #include <string>
 #include <string_view>
@@ -23,8 +26,32 @@ class FaultyFileSystem final : public platform::FileSystem {
           error_(error),
           failures_(failures) {}
 
+    // Sweeps count every step of any kind from 1 on, so that a fault can be put at each in turn.
+    enum class Fault {
+        kNone,
+        kFail,         // the step fails, as on a disk that has just filled up
+        kFailOnward,   // it and every later step fail: the disk stays full
+        kKillBefore,   // the process is killed (SIGKILL) before the step
+        kKillHalfway,  // a write gets halfway and the process is killed; other steps as before
+        kKillAfter,    // the step is done and the process is killed
+    };
+    void Sweep(int step, Fault fault) {
+        sweepStep_ = step;
+        sweepFault_ = fault;
+    }
+    // How many steps have been taken so far.
+    int steps() const { return steps_; }
+
     // Whether step fails now, and with what.
     platform::FileStatus Step(std::string_view step) {
+        ++steps_;
+        if (Here(Fault::kKillBefore)) Die();
+        // A full disk still lets files be removed.
+        const bool full =
+            sweepFault_ == Fault::kFailOnward && steps_ >= sweepStep_ && step != "RemoveFile";
+        if (Here(Fault::kFail) || full) {
+            return {platform::FileError::kOther, std::string(step) + ": No space left on device"};
+        }
         if (step == denied_) return {platform::FileError::kAccessDenied, "denied " + denied_};
         if (step == failing_ && failures_ > 0) {
             --failures_;
@@ -43,10 +70,11 @@ class FaultyFileSystem final : public platform::FileSystem {
                                          std::unique_ptr<platform::WritableFile>* f) override {
         return real().NewWritableFile(p, f);
     }
-    platform::FileStatus RemoveFile(const std::string& p) override { return real().RemoveFile(p); }
+    platform::FileStatus RemoveFile(const std::string& p) override {
+        return Pass("RemoveFile", [&] { return real().RemoveFile(p); });
+    }
     platform::FileStatus RenameFile(const std::string& from, const std::string& to) override {
-        const platform::FileStatus s = Step("RenameFile");
-        return s.ok() ? real().RenameFile(from, to) : s;
+        return Pass("RenameFile", [&] { return real().RenameFile(from, to); });
     }
     bool IsRegularFile(const std::string& p) override { return real().IsRegularFile(p); }
     platform::FileStatus ReadWholeFile(const std::string& p, platform::PageBuffer* out,
@@ -54,34 +82,36 @@ class FaultyFileSystem final : public platform::FileSystem {
         return real().ReadWholeFile(p, out, info);
     }
     platform::FileStatus Stat(const std::string& p, platform::FileInfo* info) override {
-        const platform::FileStatus s = Step("Stat");
-        return s.ok() ? real().Stat(p, info) : s;
+        return Pass("Stat", [&] { return real().Stat(p, info); });
     }
     platform::FileStatus ResolveLinks(const std::string& p, std::string* r) override {
         return real().ResolveLinks(p, r);
     }
     platform::FileStatus ProbeWritable(const std::string& p) override {
-        const platform::FileStatus s = Step("ProbeWritable");
-        return s.ok() ? real().ProbeWritable(p) : s;
+        return Pass("ProbeWritable", [&] { return real().ProbeWritable(p); });
     }
     platform::FileStatus NewTempFile(const std::string& folder, const std::string& stem,
                                      std::unique_ptr<platform::WritableFile>* file,
                                      std::string* path) override {
-        platform::FileStatus s = Step("NewTempFile");
-        if (s.ok()) s = real().NewTempFile(folder, stem, file, path);
+        const platform::FileStatus s =
+            Pass("NewTempFile", [&] { return real().NewTempFile(folder, stem, file, path); });
         if (s.ok()) *file = std::make_unique<File>(*this, std::move(*file));
         return s;
     }
+    platform::FileStatus RemoveAbandonedTempFiles(const std::string& folder,
+                                                  const std::string& stem) override {
+        return Pass("RemoveAbandonedTempFiles",
+                    [&] { return real().RemoveAbandonedTempFiles(folder, stem); });
+    }
     platform::FileStatus OpenForOverwrite(const std::string& p,
                                           std::unique_ptr<platform::WritableFile>* file) override {
-        platform::FileStatus s = Step("OpenForOverwrite");
-        if (s.ok()) s = real().OpenForOverwrite(p, file);
+        const platform::FileStatus s =
+            Pass("OpenForOverwrite", [&] { return real().OpenForOverwrite(p, file); });
         if (s.ok()) *file = std::make_unique<File>(*this, std::move(*file));
         return s;
     }
     platform::FileStatus SyncFolder(const std::string& folder) override {
-        const platform::FileStatus s = Step("SyncFolder");
-        return s.ok() ? real().SyncFolder(folder) : s;
+        return Pass("SyncFolder", [&] { return real().SyncFolder(folder); });
     }
 
   private:
@@ -90,44 +120,52 @@ class FaultyFileSystem final : public platform::FileSystem {
         File(FaultyFileSystem& fs, std::unique_ptr<platform::WritableFile> real)
             : fs_(fs), real_(std::move(real)) {}
         platform::FileStatus Append(std::string_view data) override {
-            const platform::FileStatus s = fs_.Step("Append");
-            if (s.ok()) return real_->Append(data);
-            real_->Append(data.substr(0, data.size() / 2));
-            return s;
+            return Write(
+                "Append", [&] { return real_->Append(data); },
+                [&] { real_->Append(data.substr(0, data.size() / 2)); });
         }
         platform::FileStatus WriteAt(std::uint64_t offset, std::string_view data) override {
-            const platform::FileStatus s = fs_.Step("WriteAt");
-            if (s.ok()) return real_->WriteAt(offset, data);
-            real_->WriteAt(offset, data.substr(0, data.size() / 2));
-            return s;
+            return Write(
+                "WriteAt", [&] { return real_->WriteAt(offset, data); },
+                [&] { real_->WriteAt(offset, data.substr(0, data.size() / 2)); });
         }
         platform::FileStatus AppendFromFile(const std::string& path, std::uint64_t size) override {
-            return Pass("AppendFromFile", [&] { return real_->AppendFromFile(path, size); });
+            return Write(
+                "AppendFromFile", [&] { return real_->AppendFromFile(path, size); },
+                [&] { real_->AppendFromFile(path, size / 2); });
         }
         platform::FileStatus Sync() override {
-            return Pass("Sync", [&] { return real_->Sync(); });
+            return fs_.Pass("Sync", [&] { return real_->Sync(); });
         }
         platform::FileStatus Close() override {
             // The real file is closed either way, as a failing close() does.
-            const platform::FileStatus closed = real_->Close();
-            const platform::FileStatus s = fs_.Step("Close");
-            return s.ok() ? closed : s;
+            return fs_.Pass(
+                "Close", [&] { return platform::FileStatus::Ok(); },
+                [&] { return real_->Close(); });
         }
         platform::FileStatus Truncate(std::uint64_t size) override {
-            return Pass("Truncate", [&] { return real_->Truncate(size); });
+            return fs_.Pass("Truncate", [&] { return real_->Truncate(size); });
         }
         platform::FileStatus SetMode(std::uint32_t mode) override {
-            return Pass("SetMode", [&] { return real_->SetMode(mode); });
+            return fs_.Pass("SetMode", [&] { return real_->SetMode(mode); });
         }
         platform::FileStatus SetOwner(std::uint32_t owner, std::uint32_t group) override {
-            return Pass("SetOwner", [&] { return real_->SetOwner(owner, group); });
+            return fs_.Pass("SetOwner", [&] { return real_->SetOwner(owner, group); });
         }
 
       private:
-        template <typename Call>
-        platform::FileStatus Pass(std::string_view step, Call call) {
+        // A write that fails, or is killed, halfway has written its first half.
+        template <typename Call, typename Half>
+        platform::FileStatus Write(std::string_view step, Call call, Half half) {
             const platform::FileStatus s = fs_.Step(step);
-            return s.ok() ? call() : s;
+            if (!s.ok() || fs_.Here(Fault::kKillHalfway)) {
+                half();
+                if (s.ok()) Die();
+                return s;
+            }
+            const platform::FileStatus done = call();
+            if (fs_.Here(Fault::kKillAfter)) Die();
+            return done;
         }
         FaultyFileSystem& fs_;
         std::unique_ptr<platform::WritableFile> real_;
@@ -135,10 +173,36 @@ class FaultyFileSystem final : public platform::FileSystem {
 
     static platform::FileSystem& real() { return platform::FileSystem::Default(); }
 
+    bool Here(Fault fault) const { return sweepFault_ == fault && steps_ == sweepStep_; }
+    [[noreturn]] static void Die() {
+        ::kill(::getpid(), SIGKILL);
+        for (;;) ::pause();
+    }
+
+    // The step, unless it fails; always is done first whatever happens, as a close is.
+    template <typename Call, typename Always>
+    platform::FileStatus Pass(std::string_view step, Call call, Always always) {
+        const platform::FileStatus s = Step(step);
+        if (Here(Fault::kKillHalfway)) Die();
+        const platform::FileStatus done = always();
+        if (!s.ok()) return s;
+        const platform::FileStatus result = done.ok() ? call() : done;
+        if (Here(Fault::kKillAfter)) Die();
+        return result;
+    }
+    template <typename Call>
+    platform::FileStatus Pass(std::string_view step, Call call) {
+        return Pass(step, call, [] { return platform::FileStatus::Ok(); });
+    }
+
     std::string denied_;
     std::string failing_;
     platform::FileError error_;
     int failures_;
+
+    int steps_ = 0;
+    int sweepStep_ = 0;
+    Fault sweepFault_ = Fault::kNone;
 };
 
 }  // namespace korrin::testing
