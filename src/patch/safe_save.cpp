@@ -22,17 +22,16 @@ SplitPath Split(const std::string& path) {
     return {path.substr(0, slash + 1), path.substr(slash + 1)};
 }
 
-// A failure with the new copy: whatever the system said, the target itself was
-// not refused.
+// A failure with the new copy: whatever the system said, the target itself was not refused.
 FileStatus WithNewCopy(FileStatus status, std::string_view what) {
     status.error = FileError::kOther;
     status.reason = std::string(what) + status.reason;
     return status;
 }
 
-// Puts data into the new, empty file. When the file on disk is still the one
-// data was loaded from, the system copies it and only the changed bytes are
-// written, which spares a trip of every byte through this process.
+// Puts data into the new, empty file. When the file on disk is still the one data was loaded
+// from, the system copies it and only the changed bytes are written, which spares a trip of
+// every byte through this process.
 FileStatus WriteContents(platform::WritableFile& file, const std::string& target,
                          std::string_view data, std::span<const Change> changes, bool copy) {
     if (copy) {
@@ -55,8 +54,7 @@ FileStatus FillTemp(platform::WritableFile& file, const std::string& target, std
     FileStatus status = WriteContents(file, target, data, changes, copy);
     if (!status.ok()) return status;
     if (keepOwner) {
-        // Only a privileged caller may give a file away; anyone else keeps the file
-        // as theirs.
+        // Only a privileged caller may give a file away; anyone else keeps the file as theirs.
         status = file.SetOwner(info.owner, info.group);
         if (!status.ok() && status.error != FileError::kAccessDenied) return status;
     }
@@ -72,29 +70,42 @@ SaveOutcome Failed(FileStatus status, TargetState target = TargetState::kUnchang
     return {std::move(status), target};
 }
 
+// asLoaded says that the file on disk is still the version that data was loaded from, so that
+// data differs from it only where changes says.
 SaveOutcome OverwriteInPlace(platform::FileSystem& fs, const std::string& target,
                              std::string_view data, const platform::FileInfo& info,
-                             std::span<const Change> changes) {
+                             std::span<const Change> changes, bool asLoaded) {
+    // What a failed write is undone with: the old bytes of the changes, or, when the file
+    // changed since the load and so differs from data anywhere, the whole of it as it is now.
+    platform::PageBuffer current;
+    if (!asLoaded) {
+        const FileStatus read = fs.ReadWholeFile(target, &current, nullptr);
+        if (!read.ok()) return Failed(read);
+    }
     std::unique_ptr<platform::WritableFile> file;
     FileStatus status = fs.OpenForOverwrite(target, &file);
     if (!status.ok()) return Failed(status);
 
+    const std::uint64_t oldSize = asLoaded ? info.size : current.size();
     status = file->WriteAt(0, data);
-    if (status.ok() && info.size != data.size()) status = file->Truncate(data.size());
+    if (status.ok() && oldSize != data.size()) status = file->Truncate(data.size());
     if (status.ok()) status = file->Sync();
     if (status.ok()) {
         status = file->Close();
         return status.ok() ? SaveOutcome{} : Failed(status, TargetState::kReplaced);
     }
 
-    // Only the changed bytes differ from what is on disk: writing their old
-    // values back, the latest change first, restores the file whatever part of
-    // the write got through.
     FileStatus undo = FileStatus::Ok();
-    for (auto change = changes.rbegin(); change != changes.rend() && undo.ok(); ++change) {
-        undo = file->WriteAt(change->at, change->before);
+    if (asLoaded) {
+        // Writing the changed bytes' old values back, the latest change first, restores the file
+        // whatever part of the write got through.
+        for (auto change = changes.rbegin(); change != changes.rend() && undo.ok(); ++change) {
+            undo = file->WriteAt(change->at, change->before);
+        }
+    } else {
+        undo = file->WriteAt(0, current.view());
     }
-    if (undo.ok() && info.size != data.size()) undo = file->Truncate(info.size);
+    if (undo.ok() && oldSize != data.size()) undo = file->Truncate(oldSize);
     if (undo.ok()) undo = file->Sync();
     const FileStatus closed = file->Close();
     if (undo.ok()) undo = closed;
@@ -129,12 +140,13 @@ SaveOutcome SaveFileSafely(platform::FileSystem& fs, const std::string& path, st
         if (!status.ok()) return Failed(status);
     }
 
+    const bool asLoaded =
+        exists && loaded != nullptr && info.SameVersionAs(*loaded) && info.size == data.size();
     const SplitPath parts = Split(target);
     // Hidden, so that no listing of the folder shows it while it exists.
     const std::string stem = "." + parts.name + ".korrin-";
-    // A save killed before its rename leaves its new copy behind; the next one
-    // clears it away, so that they never pile up. Nothing depends on it
-    // succeeding.
+    // A save killed before its rename leaves its new copy behind; the next one clears it away,
+    // so that they never pile up. Nothing depends on it succeeding.
     fs.RemoveAbandonedTempFiles(parts.folder, stem);
 
     std::unique_ptr<platform::WritableFile> file;
@@ -142,25 +154,23 @@ SaveOutcome SaveFileSafely(platform::FileSystem& fs, const std::string& path, st
     status = fs.NewTempFile(parts.folder, stem, &file, &tempPath);
     if (!status.ok()) {
         if (exists && status.error == FileError::kAccessDenied) {
-            return OverwriteInPlace(fs, target, data, info, changes);
+            return OverwriteInPlace(fs, target, data, info, changes, asLoaded);
         }
         return Failed(WithNewCopy(status, "cannot create a new file beside it: "));
     }
 
-    const bool unchanged =
-        exists && loaded != nullptr && info.SameVersionAs(*loaded) && info.size == data.size();
-    status = FillTemp(*file, target, data, changes, unchanged, info, exists);
+    status = FillTemp(*file, target, data, changes, asLoaded, info, exists);
     bool renameRefused = false;
     if (status.ok()) {
         status = fs.RenameFile(tempPath, target);
-        // As in a sticky folder, where only the file's owner may replace it: the
-        // file itself may still be written.
+        // As in a sticky folder, where only the file's owner may replace it: the file itself
+        // may still be written.
         renameRefused = exists && status.error == FileError::kAccessDenied;
     }
     if (!status.ok()) {
         file.reset();
         fs.RemoveFile(tempPath);
-        if (renameRefused) return OverwriteInPlace(fs, target, data, info, changes);
+        if (renameRefused) return OverwriteInPlace(fs, target, data, info, changes, asLoaded);
         return Failed(WithNewCopy(status, "writing its new copy failed: "));
     }
 

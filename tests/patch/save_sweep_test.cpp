@@ -1,10 +1,9 @@
-// A fault at every step of a save, in turn: the process killed before, halfway
-// through and after each step. After each trial the target is byte for byte the
-// file it was or the patched one, and once the next save is done no temporary
-// file is left beside it.
+// A fault at every step of a save, in turn: each step failing once, the disk filling up from each
+// step on, and the process killed before, halfway through and after each step. After each trial the
+// target is byte for byte the file it was or the patched one, and once the next save is done no
+// temporary file is left beside it.
 //
-// Each test prints its figures ("trials", "corrupted"), which
-// docs/reliability.md gathers.
+// Each test prints its figures ("trials", "corrupted"), which docs/reliability.md gathers.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -35,13 +34,12 @@ using korrin::testing::TempFolder;
 using Fault = FaultyFileSystem::Fault;
 using ::testing::ElementsAre;
 
-// The large enough file: the system copies it in more than one piece, and a
-// write cut halfway leaves a part of it.
+// The large enough file: the system copies it in more than one piece, and a write cut halfway
+// leaves a part of it.
 constexpr std::size_t kSize = 3 * 4096 + 123;
 
-// Bytes in which "\x11" occurs once near the start and "\x33" once near the
-// end, so that the bytes the engine changes after them lie in different halves
-// and pages of the file.
+// Bytes in which "\x11" occurs once near the start and "\x33" once near the end, so that the
+// bytes the engine changes after them lie in different halves and pages of the file.
 std::string Original(std::size_t size) {
     std::string data(size, '\0');
     for (std::size_t i = 0; i < size; ++i) data[i] = static_cast<char>(0x40 + i % 61);
@@ -67,8 +65,8 @@ const char* Name(Since since) {
     return "";
 }
 
-// Loads and patches the target, then changes it on disk as since says. Returns
-// what the file then holds, none when it is gone.
+// Loads and patches the target, then changes it on disk as since says. Returns what the file then
+// holds, none when it is gone.
 std::optional<std::string> LoadPatchAndChange(vpPatch& engine, const TempFolder& dir, Since since) {
     const std::string path = dir.file("vplaces.exe");
     if (engine.LoadExe(path) != 1 || engine.PatchBytes("\x11", "\xAA") != 1 ||
@@ -111,8 +109,7 @@ struct Figures {
     }
 };
 
-// Counts the trial, and a corrupted file when the target is neither what it was
-// nor patched.
+// Counts the trial, and a corrupted file when the target is neither what it was nor patched.
 void Judge(Figures& figures, const std::optional<std::string>& before,
            const std::optional<std::string>& after, const std::string& patched,
            const std::string& trial) {
@@ -123,8 +120,8 @@ void Judge(Figures& figures, const std::optional<std::string>& before,
     EXPECT_TRUE(kept || done) << trial << ": the file is neither as it was nor patched";
 }
 
-// The save after a failed or killed one: through the real file system, it
-// leaves the folder holding the target alone.
+// The save after a failed or killed one: through the real file system, it leaves the folder
+// holding the target alone.
 void ExpectCleanNextSave(const TempFolder& dir, const std::string& trial) {
     const std::string path = dir.file("vplaces.exe");
     if (!dir.Exists("vplaces.exe")) dir.Write("vplaces.exe", Original(kSize));
@@ -134,17 +131,69 @@ void ExpectCleanNextSave(const TempFolder& dir, const std::string& trial) {
     EXPECT_THAT(EntriesOf(dir), ElementsAre("vplaces.exe")) << trial;
 }
 
-// The save runs in a child process that a fault kills with SIGKILL; the parent
-// then looks at what is left and saves again.
+TEST(SaveSweep, EveryStepFailingInTurn) {
+    Figures figures;
+    for (const Since since :
+         {Since::kUnchanged, Since::kWritten, Since::kReplaced, Since::kRemoved}) {
+        for (const bool inPlace : {false, true}) {
+            if (inPlace && since == Since::kRemoved) continue;  // nothing to write in place
+            for (const Fault fault : {Fault::kFail, Fault::kFailOnward}) {
+                // In place, a disk that refuses every write from some point on leaves no way to
+                // put the old bytes back; the engine says so ("may be damaged"). Only a file
+                // system that allocates on overwrite can fail that way.
+                if (inPlace && fault == Fault::kFailOnward) continue;
+                for (int step = 1;; ++step) {
+                    const std::string trial = std::string(Name(since)) +
+                                              (inPlace ? ", in place" : "") +
+                                              (fault == Fault::kFail ? ", failing" : ", full") +
+                                              " at step " + std::to_string(step);
+                    const TempFolder dir;
+                    dir.Write("vplaces.exe", Original(kSize));
+                    FaultyFileSystem fs(inPlace ? "NewTempFile" : "", "",
+                                        platform::FileError::kOther, 0);
+                    vpPatch engine(fs);
+                    const std::optional<std::string> before =
+                        LoadPatchAndChange(engine, dir, since);
+                    const std::string patched(engine.exeData());
+                    const int loadSteps = fs.steps();
+                    fs.Sweep(loadSteps + step, fault);
+                    const int status = engine.SaveExe(dir.file("vplaces.exe"));
+                    const bool reached = fs.steps() >= loadSteps + step;
+                    const std::optional<std::string> after = Contents(dir);
+                    Judge(figures, before, after, patched, trial);
+                    // What the engine says is what happened.
+                    if (status == 1) {
+                        EXPECT_TRUE(after == patched) << trial << ": saved, but not patched";
+                    }
+                    if (engine.message().ends_with("The file was left as it was.")) {
+                        EXPECT_TRUE(after == before) << trial << ": said to be as it was, but not";
+                    }
+                    EXPECT_THAT(
+                        EntriesOf(dir),
+                        ::testing::Each(::testing::Not(::testing::StartsWith(".vplaces.exe"))))
+                        << trial;
+                    ExpectCleanNextSave(dir, trial);
+                    if (!reached) {
+                        EXPECT_EQ(status, 1) << trial << ": " << engine.message();
+                        break;
+                    }
+                }
+            }
+        }
+    }
+    figures.Print("SaveSweep.EveryStepFailingInTurn");
+}
+
+// The save runs in a child process that a fault kills with SIGKILL; the parent then looks at
+// what is left and saves again.
 TEST(SaveSweep, KilledAtEveryStep) {
     Figures figures;
     for (const Since since : {Since::kUnchanged, Since::kWritten, Since::kRemoved}) {
         for (const bool inPlace : {false, true}) {
             if (inPlace && since == Since::kRemoved) continue;
             for (const Fault fault : {Fault::kKillBefore, Fault::kKillHalfway, Fault::kKillAfter}) {
-                // In place, a write cut halfway has put some of the changed bytes and
-                // not the others: only a copy beside the file makes a killed save
-                // harmless.
+                // In place, a write cut halfway has put some of the changed bytes and not the
+                // others: only a copy beside the file makes a killed save harmless.
                 if (inPlace && fault == Fault::kKillHalfway) continue;
                 for (int step = 1;; ++step) {
                     const std::string trial = std::string(Name(since)) +
