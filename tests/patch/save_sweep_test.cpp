@@ -1,5 +1,6 @@
 // A fault at every step of a save, in turn: each step failing once, the disk filling up from each
-// step on, and the process killed before, halfway through and after each step. After each trial the
+// step on, the process killed before, halfway through and after each step, and, with real faults,
+// a file size limit and a full file system at every point of the write. After each trial the
 // target is byte for byte the file it was or the patched one, and once the next save is done no
 // temporary file is left beside it.
 //
@@ -242,6 +243,81 @@ TEST(SaveSweep, KilledAtEveryStep) {
         }
     }
     figures.Print("SaveSweep.KilledAtEveryStep");
+}
+
+// A real limit on the size of files this process writes, at every 512 bytes of the new copy:
+// write() and the system's copy fail with EFBIG wherever the limit falls.
+TEST(SaveSweep, FileSizeLimitAtEveryPoint) {
+    struct sigaction ignore {
+    }, old{};
+    ignore.sa_handler = SIG_IGN;
+    ASSERT_EQ(::sigaction(SIGXFSZ, &ignore, &old), 0);
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+
+    Figures figures;
+    for (const Since since : {Since::kUnchanged, Since::kWritten}) {
+        for (std::size_t limit = 0; limit <= kSize + 512; limit += 512) {
+            const std::string trial =
+                std::string(Name(since)) + ", at most " + std::to_string(limit) + " bytes per file";
+            const TempFolder dir;
+            dir.Write("vplaces.exe", Original(kSize));
+            vpPatch engine(platform::FileSystem::Default());
+            const std::optional<std::string> before = LoadPatchAndChange(engine, dir, since);
+            const std::string patched(engine.exeData());
+
+            rlimit capped = saved;
+            capped.rlim_cur = limit;
+            ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &capped), 0);
+            const int status = engine.SaveExe(dir.file("vplaces.exe"));
+            ::setrlimit(RLIMIT_FSIZE, &saved);
+
+            const std::optional<std::string> after = Contents(dir);
+            Judge(figures, before, after, patched, trial);
+            EXPECT_EQ(status, limit >= kSize ? 1 : 0) << trial << ": " << engine.message();
+            EXPECT_THAT(EntriesOf(dir), ElementsAre("vplaces.exe")) << trial;
+        }
+    }
+    ::sigaction(SIGXFSZ, &old, nullptr);
+    figures.Print("SaveSweep.FileSizeLimitAtEveryPoint");
+}
+
+// A real file system that fills up: a tmpfs with room for the target and from none to more than
+// enough pages for its new copy.
+TEST(SaveSweep, FullFileSystemAtEveryPage) {
+    if (::unshare(CLONE_NEWNS) != 0) {
+        GTEST_SKIP() << "no private mount namespace here: " << std::strerror(errno);
+    }
+    if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
+        GTEST_SKIP() << "cannot make mounts private: " << std::strerror(errno);
+    }
+    const std::size_t page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+    const std::size_t pages = (kSize + page - 1) / page;
+    Figures figures;
+    for (const Since since : {Since::kUnchanged, Since::kWritten}) {
+        for (std::size_t spare = 0; spare <= pages + 1; ++spare) {
+            const std::string trial =
+                std::string(Name(since)) + ", " + std::to_string(spare) + " pages spare";
+            const TempFolder dir;
+            const std::string size = "size=" + std::to_string((pages + spare) * page);
+            if (::mount("tmpfs", dir.path().c_str(), "tmpfs", 0, size.c_str()) != 0) {
+                GTEST_SKIP() << "cannot mount a small tmpfs: " << std::strerror(errno);
+            }
+            dir.Write("vplaces.exe", Original(kSize));
+            vpPatch engine(platform::FileSystem::Default());
+            const std::optional<std::string> before = LoadPatchAndChange(engine, dir, since);
+            const std::string patched(engine.exeData());
+            const int status = engine.SaveExe(dir.file("vplaces.exe"));
+            const std::optional<std::string> after = Contents(dir);
+            const std::vector<std::string> entries = EntriesOf(dir);
+            ::umount2(dir.path().c_str(), MNT_DETACH);
+
+            Judge(figures, before, after, patched, trial);
+            EXPECT_EQ(status, spare >= pages ? 1 : 0) << trial << ": " << engine.message();
+            EXPECT_THAT(entries, ElementsAre("vplaces.exe")) << trial;
+        }
+    }
+    figures.Print("SaveSweep.FullFileSystemAtEveryPage");
 }
 
 }  // namespace
