@@ -13,7 +13,7 @@ using namespace std::string_literals;
 
 std::size_t Reference(std::string_view data, std::string_view needle, std::size_t from = 0,
                       std::size_t to = kNotFound) {
-    if (needle.empty()) return kNotFound;
+    if (needle.empty() || from > data.size()) return kNotFound;
     const auto it = std::search(data.begin() + static_cast<std::ptrdiff_t>(from), data.end(),
                                 needle.begin(), needle.end());
     const auto at = static_cast<std::size_t>(it - data.begin());
@@ -63,6 +63,40 @@ TEST(FindFirst, AgreesWithAPlainSearchOnNearMisses) {
         const std::size_t from = round % 2 ? at(random) : 0;
         ASSERT_EQ(FindFirst(data, needle, from), Reference(data, needle, from))
             << "round " << round;
+    }
+}
+
+// Data made of one byte repeated with a different one now and then (AAAB, AAAAAAB, ...), and
+// needles cut from it: each candidate matches all but its last bytes, so a search that skips
+// past a match after a partial one shows. Needles at the very start, at the very end and longer
+// than the data are among them. Fixed seed, so that a failure repeats.
+TEST(FindFirst, AgreesWithAPlainSearchOnRepeatedPrefixes) {
+    std::mt19937 random(13);
+    for (int round = 0; round < 300; ++round) {
+        std::string data;
+        while (data.size() < 64 + random() % 512) {
+            data.append(1 + random() % 9, 'A');
+            data.push_back(random() % 4 == 0 ? 'C' : 'B');
+        }
+        std::vector<std::string> needles = {
+            data.substr(0, 1 + random() % 8),                 // at offset 0
+            data.substr(data.size() - 1 - random() % 8),      // ending at the last byte
+            data + "A",                                       // longer than the data
+            std::string(1 + random() % 10, 'A') + "B",        // repeated prefix
+            "B" + std::string(1 + random() % 10, 'A') + "C",  // across two runs
+            data.substr(random() % data.size(), 1 + random() % 16),
+        };
+        std::vector<std::string_view> views(needles.begin(), needles.end());
+        const std::vector<std::size_t> each = FindFirstEach(data, views);
+        for (std::size_t i = 0; i < needles.size(); ++i) {
+            const std::size_t from = random() % (data.size() + 2);
+            ASSERT_EQ(FindFirst(data, needles[i]), Reference(data, needles[i]))
+                << "round " << round << ", needle " << i;
+            ASSERT_EQ(FindFirst(data, needles[i], from), Reference(data, needles[i], from))
+                << "round " << round << ", needle " << i << " from " << from;
+            ASSERT_EQ(each[i], Reference(data, needles[i]))
+                << "round " << round << ", needle " << i;
+        }
     }
 }
 
