@@ -15,14 +15,14 @@ build=build-fuzz
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_CXX_COMPILER=clang++ -DKORRIN_FUZZ=ON -DKORRIN_SANITIZE=ON \
   -DKORRIN_BUILD_GUI=OFF -DKORRIN_BUILD_TESTS=OFF -DKORRIN_BUILD_BENCH=OFF >/dev/null
-cmake --build "$build" --parallel "$(nproc)"
+targets=(definition apply hex number reception script search)
+cmake --build "$build" --parallel "$(nproc)" --target "${targets[@]/%/_fuzz}"
 
 # Files written by the targets go to memory where there is some: the engine syncs each save.
 if [ -d /dev/shm ] && [ -w /dev/shm ]; then export TMPDIR=/dev/shm; fi
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
-targets=(definition apply hex number reception script search)
 printf '%-12s %12s %10s %9s\n' target executions exec/s findings
 failed=0
 for name in "${targets[@]}"; do
@@ -33,7 +33,7 @@ for name in "${targets[@]}"; do
   seeds=(fuzz/corpus/"$name")
   [ -d fuzz/regressions/"$name" ] && seeds+=(fuzz/regressions/"$name")
   status=0
-  "$build/fuzz/${name}_fuzz" "$corpus" "${seeds[@]}" -max_total_time="$seconds" \
+  "$build/fuzz/${name}_fuzz" "$corpus" "${seeds[@]}" -max_total_time="$seconds" -timeout=10 \
     -artifact_prefix="$findings/" -print_final_stats=1 >"$log" 2>&1 || status=$?
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
   rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log" | tail -n 1)

@@ -11,6 +11,7 @@ packages=(
   fonts-dejavu-core fonts-wine
   python3 iproute2 util-linux
   libcli11-dev nlohmann-json3-dev
+  clang libclang-rt-14-dev
 )
 
 missing=()
