@@ -1,3 +1,4 @@
 target_sources(korrin_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/posix_file_system.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/executable_folder.cpp
 )
