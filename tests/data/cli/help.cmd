@@ -1,0 +1,4 @@
+run --help
+run list --help
+run show --help
+run lint --help
