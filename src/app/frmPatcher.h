@@ -89,6 +89,12 @@ class frmPatcher : public QWidget {
     void lstPatch_Click();
     void txtPickDIR_Click();
 
+    // Apply, in src/patch/.
+    void cmdApply_Click();
+
+    // The online update, in src/update/.
+
+
     // The text of txtAbout with CR LF line ends, as the update script writes it.
     QString aboutText() const;
     void setAboutText(const QString& text);

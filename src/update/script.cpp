@@ -1,0 +1,228 @@
+#include "update/script.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "common/text.h"
+#include "update/shown_text.h"
+
+namespace korrin::update {
+namespace {
+
+constexpr std::string_view kDescriptionCommand = "open description";
+constexpr std::string_view kOpenCommand = "open ";
+constexpr std::string_view kKillCommand = "kill ";
+constexpr std::string_view kCloseCommand = "close";
+// What an "open description" line becomes once handled: no later step takes it for a command,
+// and it is never shown.
+constexpr std::string_view kHiddenLine = "||";
+constexpr std::string_view kLineEnd = "\r\n";
+// Output lines are gathered and written in chunks of this size rather than one call per line.
+constexpr std::size_t kWriteChunk = 64 * 1024;
+
+bool SameName(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && LowerCase(a) == LowerCase(b);
+}
+
+// * for any run of characters, ? for any one; letter case is ignored, as in the original
+// platform's file names.
+bool WildcardMatch(std::string_view pattern, std::string_view name) {
+    const std::string p = LowerCase(pattern);
+    const std::string n = LowerCase(name);
+    std::size_t pi = 0, ni = 0;
+    std::size_t star = std::string::npos, starMatch = 0;
+    while (ni < n.size()) {
+        if (pi < p.size() && (p[pi] == '?' || p[pi] == n[ni])) {
+            ++pi;
+            ++ni;
+        } else if (pi < p.size() && p[pi] == '*') {
+            star = pi++;
+            starMatch = ni;
+        } else if (star != std::string::npos) {
+            pi = star + 1;
+            ni = ++starMatch;
+        } else {
+            return false;
+        }
+    }
+    while (pi < p.size() && p[pi] == '*') ++pi;
+    return pi == p.size();
+}
+
+enum class Use { kOpen, kKill };
+
+// Why a script may not use name, or null when it may. Every name is joined to the program folder,
+// so anything that could reach another folder, or that the original platform would not take as a
+// file name, is refused rather than given a meaning of its own here.
+const char* Refusal(std::string_view name, Use use) {
+    if (name.empty()) return "no name";
+    if (name == "." || name == "..") return "not a file name";
+    for (const char ch : name) {
+        const auto byte = static_cast<unsigned char>(ch);
+        if (byte < 0x20 || byte == 0x7F) return "a control character in the name";
+        if (ch == '/' || ch == '\\') return "a folder separator in the name";
+        if (std::string_view("<>:\"|").find(ch) != std::string_view::npos) {
+            return "a character not allowed in file names";
+        }
+        if (use == Use::kOpen && (ch == '*' || ch == '?')) return "a wildcard in the name";
+    }
+    return nullptr;
+}
+
+class ScriptRunner {
+  public:
+    ScriptRunner(platform::FileSystem& fs, const std::string& folder, std::string_view exe)
+        : fs_(fs), folder_(folder), exe_(exe) {}
+
+    // The steps in this order, each seeing the line as the steps before left it: that is what
+    // makes a "kill" line shown or written too, and an "open description" line neither.
+    void Handle(std::string line) {
+        ++lineNumber_;
+        if (line == kDescriptionCommand) {
+            descriptionOn_ = true;
+            line = kHiddenLine;
+            if (outputOpen_) CloseOutput();
+        }
+        if (StartsWith(line, kKillCommand))
+            Kill(std::string_view(line).substr(kKillCommand.size()));
+        if (StartsWith(line, kOpenCommand)) {
+            Open(std::string_view(line).substr(kOpenCommand.size()));
+            outputOpen_ = true;
+            line.clear();
+            descriptionOn_ = false;
+        }
+        if (line == kCloseCommand) {
+            line.clear();
+            descriptionOn_ = false;
+            if (outputOpen_) CloseOutput();
+        }
+        if (outputOpen_ && !line.empty()) Write(line);
+        if (descriptionOn_ && line != kHiddenLine) {
+            result_.description += line;
+            result_.description += kLineEnd;
+        }
+    }
+
+    ScriptResult Finish() {
+        if (outputOpen_) CloseOutput();
+        return std::move(result_);
+    }
+
+  private:
+    void Note(const std::string& text) {
+        result_.notes.push_back("line " + std::to_string(lineNumber_) + ": " + text);
+    }
+
+    std::vector<std::string> FolderNames() {
+        platform::FileStatus status;
+        std::vector<std::string> names = fs_.ListFiles(folder_, &status);
+        if (!status.ok()) Note("cannot list the program folder: " + status.reason);
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    bool IsOwnExecutable(std::string_view name) const {
+        return !exe_.empty() && SameName(name, exe_);
+    }
+
+    void Kill(std::string_view pattern) {
+        const std::string command = "kill \"" + ShownText(pattern) + "\"";
+        if (const char* why = Refusal(pattern, Use::kKill)) {
+            Note(command + " refused: " + why);
+            return;
+        }
+        for (const std::string& name : FolderNames()) {
+            if (!WildcardMatch(pattern, name)) continue;
+            if (IsOwnExecutable(name)) {
+                Note(command + " spared " + name + ", the program's own file");
+            } else if (output_ && name == outputName_) {
+                // Deleting it would lose the lines still to come; the original platform refused
+                // to delete an open file too.
+                Note(command + " spared " + name + ", which is open for writing");
+            } else if (const platform::FileStatus status = fs_.RemoveFile(folder_ + name);
+                       !status.ok()) {
+                Note(command + " failed: " + status.reason);
+            }
+        }
+    }
+
+    void Open(std::string_view name) {
+        const std::string command = "open \"" + ShownText(name) + "\"";
+        if (output_) {
+            Note(command + " ignored: " + outputName_ + " is still open");
+            return;
+        }
+        const char* why = Refusal(name, Use::kOpen);
+        if (why == nullptr && IsOwnExecutable(name)) why = "the program's own file";
+        if (why != nullptr) {
+            Note(command + " refused: " + why);
+            return;
+        }
+        // Replace an existing file of this name in another letter case rather than add a twin
+        // that the original platform could not have.
+        std::string target(name);
+        for (const std::string& existing : FolderNames()) {
+            if (existing == name) {
+                target = existing;
+                break;
+            }
+            if (SameName(existing, name) && target == name) target = existing;
+        }
+        if (const platform::FileStatus status = fs_.NewWritableFile(folder_ + target, &output_);
+            !status.ok()) {
+            output_.reset();
+            Note(command + " failed: " + status.reason);
+            return;
+        }
+        outputName_ = target;
+    }
+
+    void Write(std::string_view line) {
+        if (!output_) return;  // the file could not be created: its lines are dropped
+        pending_ += line;
+        pending_ += kLineEnd;
+        if (pending_.size() >= kWriteChunk) Flush();
+    }
+
+    void Flush() {
+        if (pending_.empty()) return;
+        const platform::FileStatus status = output_->Append(pending_);
+        pending_.clear();
+        if (!status.ok()) Note("writing " + outputName_ + " failed: " + status.reason);
+    }
+
+    void CloseOutput() {
+        outputOpen_ = false;
+        if (!output_) return;
+        Flush();
+        if (const platform::FileStatus status = output_->Close(); !status.ok()) {
+            Note("closing " + outputName_ + " failed: " + status.reason);
+        }
+        output_.reset();
+    }
+
+    platform::FileSystem& fs_;
+    const std::string& folder_;
+    const std::string_view exe_;
+
+    bool outputOpen_ = false;
+    bool descriptionOn_ = false;
+    // Null while outputOpen_ when the file could not be opened.
+    std::unique_ptr<platform::WritableFile> output_;
+    std::string outputName_;
+    std::string pending_;
+
+    std::size_t lineNumber_ = 0;
+    ScriptResult result_;
+};
+
+}  // namespace
+
+ScriptResult RunScript(platform::FileSystem& fs, const std::string& programFolder,
+                       std::string_view script, std::string_view ownExecutableName) {
+    ScriptRunner runner(fs, programFolder, ownExecutableName);
+    for (std::string& line : SplitLines(script)) runner.Handle(std::move(line));
+    return runner.Finish();
+}
+
+}  // namespace korrin::update

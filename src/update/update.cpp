@@ -1,0 +1,54 @@
+#include "update/update.h"
+
+#include "update/request.h"
+#include "update/response.h"
+#include "update/script.h"
+
+namespace korrin::update {
+namespace {
+
+UpdateOutcome NotMade(std::string_view what, const platform::FileStatus& status) {
+    UpdateOutcome outcome;
+    outcome.message = std::string(what) + ": " + status.reason + "; no update was made.";
+    return outcome;
+}
+
+}  // namespace
+
+UpdateOutcome RunUpdate(platform::FileSystem& fs, const std::string& programFolder,
+                        std::string_view body, std::string_view ownExecutableName) {
+    const std::string path = programFolder + std::string(kDescriptionFileName);
+    if (const platform::FileStatus status = platform::WriteWholeFile(fs, path, body);
+        !status.ok()) {
+        fs.RemoveFile(path);
+        return NotMade("The update could not be stored", status);
+    }
+    std::string script;
+    platform::FileStatus status = fs.ReadFile(path, &script);
+    if (status.ok() && script != body) {
+        status = {platform::FileError::kOther,
+                  path + ": the file read back differs from the update"};
+    }
+    if (!status.ok()) {
+        fs.RemoveFile(path);
+        return NotMade("The update could not be read back", status);
+    }
+
+    ScriptResult result = RunScript(fs, programFolder, script, ownExecutableName);
+    // The script may have deleted the file itself, which is no failure.
+    if (const platform::FileStatus removed = fs.RemoveFile(path);
+        !removed.ok() && removed.error != platform::FileError::kPathNotFound) {
+        result.notes.push_back("cannot delete " + path + ": " + removed.reason);
+    }
+    return {true, std::string(kCompletedMessage), std::move(result.description),
+            std::move(result.notes)};
+}
+
+UpdateOutcome FinishUpdate(platform::FileSystem& fs, const std::string& programFolder,
+                           const Reception& reception, std::string_view ownExecutableName) {
+    const ResponseVerdict verdict = JudgeResponse(reception);
+    if (!verdict.usable) return {false, verdict.message, {}, {}};
+    return RunUpdate(fs, programFolder, verdict.body, ownExecutableName);
+}
+
+}  // namespace korrin::update
