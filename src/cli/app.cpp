@@ -4,6 +4,7 @@
 
 #include "cli/cli.h"
 #include "platform/executable_folder.h"
+#include "update/request.h"
 
 namespace korrin::cli {
 namespace {
@@ -14,6 +15,8 @@ struct Arguments {
     std::string folder;
     bool json = false;
     std::string entry;
+    std::string address;
+    int port = update::kUpdatePort;
 };
 
 void UsageHint(const Output& io, const std::string& command, const std::string& what) {
@@ -91,6 +94,21 @@ int Run(int argc, char** argv, Output io) {
         "Each finding: FILE:LINE: message [code]. Lines count as an editor counts them.\n"
         "Example:\n  korrin-patch --folder ~/korrin lint");
 
+    CLI::App* update = app.add_subcommand(
+        "update", "The online update into the program folder, as the Update button runs it");
+    update
+        ->add_option("ADDRESS", args.address,
+                     "Update address: a host, then the path of patch.dsc's folder, no scheme")
+        ->required();
+    update->add_option("--port", args.port, "TCP port of the update server")
+        ->check(CLI::Range(1, 65535))
+        ->capture_default_str();
+    update->footer(
+        "Fetches ADDRESS + patch.dsc with HTTP/1.0, runs it as the update script in the program\n"
+        "folder, prints the description it shows, then the message the window would show.\n"
+        "Status 0 only for \"Auto update completed.\".\n"
+        "Example:\n  korrin-patch --folder ~/korrin update updates.example.org/korrin/");
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
@@ -120,6 +138,7 @@ int Run(int argc, char** argv, Output io) {
         if (chosen == list) return ListCommand(ctx, args.json);
         if (chosen == show) return ShowCommand(ctx, args.entry, args.json);
         if (chosen == lint) return LintCommand(ctx, args.json);
+        if (chosen == update) return UpdateCommand(ctx, args.address, args.port);
     } catch (const UsageError& e) {
         UsageHint(io, chosen->get_name(), e.what());
         return kUsageStatus;

@@ -11,5 +11,6 @@ add_executable(korrin-patch
   ${CMAKE_CURRENT_LIST_DIR}/show.cpp
   ${CMAKE_CURRENT_LIST_DIR}/style.cpp
   ${CMAKE_CURRENT_LIST_DIR}/text.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/update.cpp
 )
 target_link_libraries(korrin-patch PRIVATE korrin_core CLI11::CLI11 nlohmann_json::nlohmann_json)

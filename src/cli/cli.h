@@ -65,5 +65,6 @@ catalogue::DefinitionView ReadEntryDefinition(const Context& ctx,
 int ListCommand(const Context& ctx, bool json);
 int ShowCommand(const Context& ctx, const std::string& entry, bool json);
 int LintCommand(const Context& ctx, bool json);
+int UpdateCommand(const Context& ctx, const std::string& address, int port);
 
 }  // namespace korrin::cli
