@@ -50,7 +50,7 @@ void sckHTTP::Connect(const QString& host, quint16 port) {
         [this, socket, host, target] {
             if (socket_ != socket) return;  // dropped before it started
             if (host.isEmpty()) {
-                Fail(QStringLiteral("no host name was given"));
+                Fail(QStringLiteral("No host name was given"));
                 return;
             }
             socket->connectToHost(host, target);
