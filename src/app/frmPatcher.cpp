@@ -273,6 +273,7 @@ void frmPatcher::BuildControls() {
     connect(txtUpdateUrl, &QLineEdit::textChanged, this, [this] { txtUpdateUrl_Change(); });
     connect(lstPatch, &QListWidget::currentRowChanged, this, [this] { lstPatch_Click(); });
     connect(txtPickDIR, &QPushButton::clicked, this, [this] { txtPickDIR_Click(); });
+    BuildUpdateConnection();
 }
 
 void frmPatcher::tabPick_Click(short Index) {
