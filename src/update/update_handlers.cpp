@@ -104,6 +104,7 @@ void frmPatcher::sckHTTP_Close() {
 }
 
 void frmPatcher::sckHTTP_Error(const QString& reason) {
+    reception.Clear();
     const QString host = sckHTTP->RemoteHost();
     platform::ShowMessage(
         this, updateConnected_
