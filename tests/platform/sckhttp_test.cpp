@@ -7,6 +7,7 @@
 #include <QTcpSocket>
 #include <QtTest>
 #include <functional>
+#include <memory>
 
 using korrin::platform::sckHTTP;
 
@@ -22,9 +23,8 @@ class LoopbackServer {
         QVERIFY(server_.listen(QHostAddress::LocalHost));
         QObject::connect(&server_, &QTcpServer::newConnection, &server_, [this, answer] {
             while (QTcpSocket* peer = server_.nextPendingConnection()) {
-                auto* received = new QByteArray;
-                QObject::connect(peer, &QObject::destroyed, [received] { delete received; });
                 QObject::connect(peer, &QTcpSocket::disconnected, peer, &QObject::deleteLater);
+                auto received = std::make_shared<QByteArray>();
                 auto onData = [peer, received, answer] {
                     *received += peer->readAll();
                     answer(peer, *received);

@@ -53,7 +53,6 @@ class UpdateEndToEndTest : public QObject {
     Q_OBJECT
 
   private:
-    std::unique_ptr<korrin::testing::WindowFixture> fixture_;
     std::unique_ptr<QTemporaryDir> served_;
     std::unique_ptr<QTemporaryDir> program_;
     std::unique_ptr<QProcess> server_;
@@ -93,15 +92,14 @@ class UpdateEndToEndTest : public QObject {
     }
 
     void init() {
-        fixture_ = std::make_unique<korrin::testing::WindowFixture>();
         korrin::testing::WindowFixture::ClearSettings();
+        messages_.clear();
+        barAtMessage_.clear();
         korrin::platform::SetMessageHandler([this](QWidget* parent, const QString& text) {
             messages_ << text;
             auto* w = qobject_cast<frmPatcher*>(parent);
             barAtMessage_ << (w ? w->perDone->width() : -1);
         });
-        messages_.clear();
-        barAtMessage_.clear();
         served_ = std::make_unique<QTemporaryDir>();
         program_ = std::make_unique<QTemporaryDir>();
         QVERIFY(QDir(served_->path()).mkdir(QStringLiteral("patch")));
@@ -118,7 +116,7 @@ class UpdateEndToEndTest : public QObject {
             server_->waitForFinished(kWait);
             server_.reset();
         }
-        fixture_.reset();
+        korrin::platform::SetMessageHandler({});
     }
 
     void updateReplacesDefinitionsAndRebuildsTheCatalogue() {
@@ -135,11 +133,10 @@ class UpdateEndToEndTest : public QObject {
                   "location:AABB\r\nclose\r\nkill old.pat\r\nkill " +
                   self.toLocal8Bit() + "\r\nopen " + self.toLocal8Bit() + "\r\nreplaced\r\n");
         StartServer();
-        frmPatcher* first = Load(kAddress);
-        QPointer<frmPatcher> old(first);
+        QPointer<frmPatcher> old = Load(kAddress);
         QSignalSpy reloaded(owner_.get(), &WindowOwner::reloaded);
 
-        QTest::mouseClick(first->Command1, Qt::LeftButton);
+        QTest::mouseClick(old->Command1, Qt::LeftButton);
         QTRY_COMPARE_WITH_TIMEOUT(reloaded.size(), 1, kWait);
         QCOMPARE(messages_, QStringList{kCompleted});
         // Content-Length announced the body, so the bar was full; the box clipped the rest.
