@@ -14,24 +14,16 @@
 #include <string_view>
 
 #include "app/frmPatcher.h"
+#include "platform/code_page.h"
 #include "platform/file_system.h"
 #include "platform/message_box.h"
 #include "platform/sckHTTP.h"
 #include "update/request.h"
+#include "update/response.h"
 #include "update/update.h"
 
 namespace korrin {
 namespace {
-
-// One character per byte, both ways: what the address holds goes on the network as typed, and
-// what the server sends comes back unchanged.
-QString FromBytes(std::string_view bytes) {
-    return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
-}
-
-std::string ToBytes(const QString& text) {
-    return text.toLatin1().toStdString();
-}
 
 // The running program's own file, which no update script may delete or overwrite.
 std::string OwnExecutableName() {
@@ -55,9 +47,9 @@ void frmPatcher::BuildUpdateConnection() {
 
 void frmPatcher::Command1_Click() {
     const std::optional<update::UpdateAddress> address =
-        update::SplitUpdateAddress(ToBytes(txtUpdateUrl->text()));
+        update::SplitUpdateAddress(platform::ToCodePage(txtUpdateUrl->text()));
     if (!address) {
-        platform::ShowMessage(this, FromBytes(update::kBadAddressMessage));
+        platform::ShowMessage(this, QString::fromLatin1(update::kBadAddressMessage));
         return;
     }
     updatePath = address->updatePath;
@@ -65,13 +57,13 @@ void frmPatcher::Command1_Click() {
     sckHTTP->Close();
     reception.Clear();
     updateConnected_ = false;
-    sckHTTP->Connect(FromBytes(address->host), update::kUpdatePort);
+    sckHTTP->Connect(platform::FromCodePage(address->host), update::kUpdatePort);
 }
 
 void frmPatcher::sckHTTP_Connect() {
     updateConnected_ = true;
     sckHTTP->SendData(QByteArray::fromStdString(
-        update::BuildRequest(updatePath, ToBytes(sckHTTP->RemoteHost()))));
+        update::BuildRequest(updatePath, platform::ToCodePage(sckHTTP->RemoteHost()))));
     reception.Clear();
     // Events already waiting are not run from here: they come from the event loop as soon as
     // this returns, with the reception just as clean, while running them here would nest a
@@ -81,6 +73,14 @@ void frmPatcher::sckHTTP_Connect() {
 void frmPatcher::sckHTTP_DataArrival(qint64 /*bytesTotal*/) {
     const QByteArray data = sckHTTP->GetData();
     reception.Append(std::string_view(data.constData(), static_cast<std::size_t>(data.size())));
+    if (reception.overLimit()) {
+        // A response that never ends would otherwise hold the tab until the server gives up.
+        sckHTTP->Close();
+        platform::ShowMessage(this,
+                              platform::FromCodePage(update::JudgeResponse(reception).message));
+        reception.Clear();
+        return;
+    }
     const std::optional<float> twips =
         reception.BarWidth(static_cast<float>(pertotal->width() * kTwipsPerPixel));
     if (!twips) return;
@@ -98,9 +98,9 @@ void frmPatcher::sckHTTP_Close() {
         reception, OwnExecutableName());
     reception.Clear();
     for (const std::string& note : outcome.notes) qWarning("update: %s", note.c_str());
-    if (outcome.completed) setAboutText(FromBytes(outcome.description));
-    platform::ShowMessage(this, FromBytes(outcome.message));
-    if (outcome.completed) emit reloadRequested(FromBytes(outcome.description));
+    if (outcome.completed) setAboutText(platform::FromCodePage(outcome.description));
+    platform::ShowMessage(this, platform::FromCodePage(outcome.message));
+    if (outcome.completed) emit reloadRequested(platform::FromCodePage(outcome.description));
 }
 
 void frmPatcher::sckHTTP_Error(const QString& reason) {
