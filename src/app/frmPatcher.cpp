@@ -13,6 +13,7 @@
 
 #include "app/artwork.h"
 #include "catalogue/catalogue.h"
+#include "platform/code_page.h"
 #include "platform/file_system.h"
 #include "platform/settings.h"
 
@@ -273,6 +274,8 @@ void frmPatcher::BuildControls() {
     connect(txtUpdateUrl, &QLineEdit::textChanged, this, [this] { txtUpdateUrl_Change(); });
     connect(lstPatch, &QListWidget::currentRowChanged, this, [this] { lstPatch_Click(); });
     connect(txtPickDIR, &QPushButton::clicked, this, [this] { txtPickDIR_Click(); });
+    connect(cmdApply, &QPushButton::clicked, this, [this] { cmdApply_Click(); });
+    BuildUpdateConnection();
 }
 
 void frmPatcher::tabPick_Click(short Index) {
@@ -294,7 +297,7 @@ void frmPatcher::Form_Load() {
     const std::string folder = QFile::encodeName(programFolder_).toStdString();
     for (const catalogue::CatalogueEntry& entry : catalogue::ScanCatalogue(fs, folder)) {
         // Latin-1 keeps every byte: the title as the file wrote it, the name as the disk has it.
-        lstPatch->addItem(QString::fromLatin1(entry.text()));
+        lstPatch->addItem(platform::FromCodePage(entry.text()));
     }
     if (lstPatch->count() > 0) lstPatch->setCurrentRow(0);
 

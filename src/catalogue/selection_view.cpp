@@ -8,6 +8,7 @@
 #include "app/frmPatcher.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/definition.h"
+#include "platform/code_page.h"
 
 namespace korrin {
 
@@ -22,7 +23,7 @@ void frmPatcher::lstPatch_Click() {
     definitionSelected = true;
 
     const std::optional<std::string> fileName =
-        catalogue::FileNameFromEntry(item->text().toLatin1().toStdString());
+        catalogue::FileNameFromEntry(platform::ToCodePage(item->text()));
     catalogue::DefinitionView view;
     if (fileName) {
         const std::string folder = QFile::encodeName(programFolder_).toStdString();
@@ -32,17 +33,17 @@ void frmPatcher::lstPatch_Click() {
     }
     definitionProblems = view.problems;
 
-    if (view.description) lblDescription->setText(QString::fromLatin1(*view.description));
+    if (view.description) lblDescription->setText(platform::FromCodePage(*view.description));
     if (view.hasParam) {
         valueKind = view.valueKind;
         if (view.firstOption) {
             onBytes = view.onBytes();
             offBytes = view.offBytes();
             opOnOff[0]->setChecked(true);
-            opOnOff[0]->setText(QString::fromLatin1(view.firstOption->caption));
-            opOnOff[1]->setText(QString::fromLatin1(view.secondOption->caption));
+            opOnOff[0]->setText(platform::FromCodePage(view.firstOption->caption));
+            opOnOff[1]->setText(platform::FromCodePage(view.secondOption->caption));
         }
-        if (view.valueText) txtValue->setText(QString::fromLatin1(*view.valueText));
+        if (view.valueText) txtValue->setText(platform::FromCodePage(*view.valueText));
         const bool options = view.showsOptions();
         txtValue->setVisible(!options);
         opOnOff[0]->setVisible(options);

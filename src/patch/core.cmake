@@ -1,1 +1,8 @@
-# Sources of this subsystem's core part are added here.
+target_sources(korrin_core PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/apply.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/hex.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/safe_save.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/search.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/value.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/vp_patch.cpp
+)

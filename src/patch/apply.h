@@ -1,0 +1,70 @@
+#pragma once
+
+// Apply: the selected patch, with the user's value, onto the target file, and the one message
+// that tells the user how it went. The window's Apply button and a command line call this
+// alone, so that every rule and every message of applying a patch lives here.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "catalogue/definition.h"
+#include "platform/file_system.h"
+
+namespace korrin::patch {
+
+inline constexpr std::string_view kDoesNotExistSuffix =
+    " does not exist. Please verify the path is right in the 'Find' tab";
+inline constexpr std::string_view kPatchFailedMessage =
+    "Patch failed. This may be because the VP build you are trying to patch does not allow this "
+    "patch";
+inline constexpr std::string_view kPatchCompletedMessage = "Patch completed successfully";
+
+struct ApplyRequest {
+    std::string targetPath;    // the path as the user gave it; used unchanged
+    std::string valueKind;     // "yn", "num", "text" or any other text, lower-cased
+    std::string onBytes;       // the first option's hex items, separated by ","
+    std::string offBytes;      // the second option's
+    std::string locationList;  // hex signatures separated by ",", or-mode after kOrPrefix
+    std::vector<std::string> definitionProblems;  // what the definition lacks; empty if nothing
+    bool secondOption = false;                    // the second option chosen, not the first
+    // The value box, one byte per character in the single-byte code page. Characters that the
+    // code page lacks are the caller's to turn into "?" when it encodes the text.
+    std::string value;
+
+    // The fields a definition gives, its default value included.
+    static ApplyRequest ForDefinition(const catalogue::DefinitionView& view);
+};
+
+enum class ApplyOutcome {
+    kApplied,
+    kDefinitionIncomplete,
+    kTargetMissing,
+    kLoadFailed,
+    kPatchFailed,
+    kSaveFailed,
+};
+
+struct ApplyResult {
+    ApplyOutcome outcome = ApplyOutcome::kPatchFailed;
+    std::string message;  // the message box to show; never empty
+
+    bool succeeded() const { return outcome == ApplyOutcome::kApplied; }
+};
+
+// Whether pathText names an ordinary file: its last part may hold the wildcards * and ?
+// (matched with letter case, as the file system names files), and a text ending in a
+// separator stands for any file in that folder. Folders, hidden files and anything else that
+// is not a regular file never count; an empty text names nothing.
+bool TargetExists(platform::FileSystem& fs, std::string_view pathText);
+
+// Applies the patch: checks the definition and that the target exists, works out every
+// signature's bytes, loads the target, patches it in memory and writes it back. In and-mode
+// every signature must be found, in or-mode (kOrPrefix) at least one, and every one found is
+// patched. The target is written only on success. A definition that is incomplete, names no
+// signature, has a signature that decodes to no bytes, an option with fewer items than there
+// are signatures, a kind other than "yn", "num" and "text", or a number with no two-byte form
+// is not applied and the target is left alone.
+ApplyResult ApplyPatch(platform::FileSystem& fs, const ApplyRequest& request);
+
+}  // namespace korrin::patch

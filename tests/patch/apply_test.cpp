@@ -1,0 +1,258 @@
+#include "patch/apply.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "faulty_file_system.h"
+#include "patch/vp_patch.h"
+#include "target_checks.h"
+#include "temp_folder.h"
+
+namespace korrin::patch {
+namespace {
+
+using namespace std::string_literals;
+using korrin::testing::EntriesOf;
+using korrin::testing::TempFolder;
+using ::testing::ElementsAre;
+
+platform::FileSystem& RealFs() {
+    return platform::FileSystem::Default();
+}
+
+// Two sites, A1 and B2, and a second A1 near the end that only a search past the first one
+// would find.
+const std::string kTarget = "\x01\xA1\x00\x00\x02\xB2\x00\x00\x03\xA1\x00"s;
+
+struct Patch {
+    std::string kind, on, off, locations;
+    bool second;
+    std::string value;
+};
+
+Patch Yn(std::string on, std::string off, std::string locations, bool second = false) {
+    return {"yn", std::move(on), std::move(off), std::move(locations), second, ""};
+}
+Patch Valued(std::string kind, std::string locations, std::string value) {
+    return {std::move(kind), "", "", std::move(locations), false, std::move(value)};
+}
+
+ApplyRequest RequestFor(const std::string& path, const Patch& p) {
+    ApplyRequest r;
+    r.targetPath = path;
+    r.valueKind = p.kind;
+    r.onBytes = p.on;
+    r.offBytes = p.off;
+    r.locationList = p.locations;
+    r.secondOption = p.second;
+    r.value = p.value;
+    return r;
+}
+
+TEST(ApplyPatch, WritesTheValueAfterEachSignatureOrNothingAtAll) {
+    const std::string& old = kTarget;
+    struct Case {
+        const char* name;
+        Patch patch;
+        bool succeeds;
+        std::string after;
+    };
+    const Case cases[] = {
+        {"yn, first option", Yn("EB,EC", "74,75", "A1,B2"), true,
+         "\x01\xA1\xEB\x00\x02\xB2\xEC\x00\x03\xA1\x00"s},
+        {"yn, second option; the first list is not used", Yn("EB", "74,75", "A1,B2", true), true,
+         "\x01\xA1\x74\x00\x02\xB2\x75\x00\x03\xA1\x00"s},
+        {"yn, an item of several bytes", Yn("9090,EB", "", "A1,B2"), true,
+         "\x01\xA1\x90\x90\x02\xB2\xEB\x00\x03\xA1\x00"s},
+        {"yn, an empty item writes nothing", Yn(",EB", "", "A1,B2"), true,
+         "\x01\xA1\x00\x00\x02\xB2\xEB\x00\x03\xA1\x00"s},
+        {"and-mode, second signature missing", Yn("EB,EC", "", "A1,C3"), false, old},
+        {"yn, fewer items than signatures", Yn("EB", "74,75", "A1,B2"), false, old},
+        {"or-mode, only the second present", Yn("EB,EC", "", "or|C3,B2"), true,
+         "\x01\xA1\x00\x00\x02\xB2\xEC\x00\x03\xA1\x00"s},
+        {"or-mode, both present", Yn("EB,EC", "", "or|A1,B2"), true,
+         "\x01\xA1\xEB\x00\x02\xB2\xEC\x00\x03\xA1\x00"s},
+        {"or-mode, none present", Yn("EB,EC", "", "or|C3,D4"), false, old},
+        // Upper-case "OR|" is no prefix: "OR" and "|0" are chunks that decode to nothing.
+        {"OR| is and-mode", Yn("EB", "", "OR|0A1"), true,
+         "\x01\xA1\xEB\x00\x02\xB2\x00\x00\x03\xA1\x00"s},
+        {"a later signature inside bytes an earlier one wrote", Yn("B2C3,D4", "", "A1,B2C3"), true,
+         "\x01\xA1\xB2\xC3\xD4\xB2\x00\x00\x03\xA1\x00"s},
+        {"num 1000", Valued("num", "A1,B2", "1000"), true,
+         "\x01\xA1\xE8\x03\x02\xB2\xE8\x03\x03\xA1\x00"s},
+        {"num 65536", Valued("num", "A1", "65536"), true,
+         "\x01\xA1\x00\xFF\x02\xB2\x00\x00\x03\xA1\x00"s},
+        {"num &HFF", Valued("num", "A1", "&HFF"), true,
+         "\x01\xA1\xFF\x00\x02\xB2\x00\x00\x03\xA1\x00"s},
+        {"num 300.5", Valued("num", "A1", "300.5"), true,
+         "\x01\xA1\x2C\x01\x02\xB2\x00\x00\x03\xA1\x00"s},
+        {"num with no two-byte form", Valued("num", "A1", "255.2"), false, old},
+        {"text", Valued("text", "A1,B2", "ab"), true,
+         "\x01\xA1"
+         "ab\x02\xB2"
+         "ab\x03\xA1\x00"s},
+        {"text past the end is cut", Valued("text", "03", "WXYZ"), true,
+         "\x01\xA1\x00\x00\x02\xB2\x00\x00\x03WX"s},
+        {"empty text", Valued("text", "A1", ""), true, old},
+        {"a signature ending at the last byte", Valued("text", "03A100", "x"), false, old},
+        {"another kind", {"other", "EB", "EB", "A1", false, ""}, false, old},
+        {"no signatures", Yn("EB", "EB", ""), false, old},
+        {"or-mode, no signatures", Yn("EB", "EB", "or|"), false, old},
+        {"a signature that decodes to nothing", Yn("EB,EC", "", "A1,b2"), false, old},
+        {"or-mode, a signature that decodes to nothing", Yn("EB,EC", "", "or|A1,"), false, old},
+    };
+    for (const Case& c : cases) {
+        const TempFolder dir;
+        const std::string path = dir.Write("vplaces.exe", old);
+        const ApplyResult result = ApplyPatch(RealFs(), RequestFor(path, c.patch));
+        EXPECT_EQ(result.succeeded(), c.succeeds) << c.name;
+        EXPECT_EQ(result.message, c.succeeds ? kPatchCompletedMessage : kPatchFailedMessage)
+            << c.name;
+        EXPECT_EQ(dir.Read("vplaces.exe"), c.after) << c.name;
+        EXPECT_THAT(EntriesOf(dir), ElementsAre("vplaces.exe")) << c.name;
+    }
+}
+
+TEST(ApplyPatch, TellsWhyNothingWasWritten) {
+    const TempFolder dir;
+    const std::string path = dir.Write("vplaces.exe", kTarget);
+    std::filesystem::create_directory(dir.path() / "folder.exe");
+    dir.Write(".hidden.exe", kTarget);
+    const Patch yn = Yn("EB", "74", "A1");
+
+    struct Case {
+        std::string path;
+        std::vector<std::string> problems;
+        ApplyOutcome outcome;
+        std::string message;
+    };
+    const std::string missing =
+        " does not exist. Please verify the path is right in the 'Find' tab";
+    const Case cases[] = {
+        {dir.file("nothing.exe"),
+         {},
+         ApplyOutcome::kTargetMissing,
+         dir.file("nothing.exe") + missing},
+        {"", {}, ApplyOutcome::kTargetMissing, missing},
+        {dir.file("folder.exe"),
+         {},
+         ApplyOutcome::kTargetMissing,
+         dir.file("folder.exe") + missing},
+        {dir.file(".hidden.exe"),
+         {},
+         ApplyOutcome::kTargetMissing,
+         dir.file(".hidden.exe") + missing},
+        {dir.file("none/vplaces.exe"),
+         {},
+         ApplyOutcome::kTargetMissing,
+         dir.file("none/vplaces.exe") + missing},
+        // The existence test takes wildcards; the load takes the text as a name.
+        {dir.file("vp*.exe"), {}, ApplyOutcome::kLoadFailed, std::string(kInvalidPathMessage)},
+        // A folder passes when it holds an ordinary file; reading it fails.
+        {dir.folder(),
+         {},
+         ApplyOutcome::kLoadFailed,
+         "VPLACES.EXE could not be loaded: " + dir.folder() + ": Is a directory"},
+        {path,
+         {"it has no \"location:\" line", "its \"param:\" line is empty"},
+         ApplyOutcome::kDefinitionIncomplete,
+         "This patch cannot be applied because its definition is incomplete: it has no "
+         "\"location:\" line; its \"param:\" line is empty. Nothing was changed."},
+    };
+    for (const Case& c : cases) {
+        ApplyRequest request = RequestFor(c.path, yn);
+        request.definitionProblems = c.problems;
+        const ApplyResult result = ApplyPatch(RealFs(), request);
+        EXPECT_EQ(result.outcome, c.outcome) << c.path;
+        EXPECT_EQ(result.message, c.message) << c.path;
+        EXPECT_EQ(dir.Read("vplaces.exe"), kTarget) << c.path;
+    }
+    EXPECT_THAT(EntriesOf(dir), ElementsAre(".hidden.exe", "folder.exe", "vplaces.exe"));
+}
+
+TEST(ApplyPatch, PassesOnTheEnginesSaveMessages) {
+    struct Case {
+        const char* denied;
+        const char* failing;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"ProbeWritable", "", std::string(kTargetOpenMessage)},
+        {"", "NewTempFile",
+         "VPLACES.EXE could not be saved: cannot create a new file beside it: "
+         "failed NewTempFile. The file was left as it was."},
+    };
+    for (const Case& c : cases) {
+        const TempFolder dir;
+        const std::string path = dir.Write("vplaces.exe", kTarget);
+        korrin::testing::FaultyFileSystem fs(c.denied, c.failing, platform::FileError::kOther, 1);
+        const ApplyResult result = ApplyPatch(fs, RequestFor(path, Yn("EB", "74", "A1")));
+        EXPECT_EQ(result.outcome, ApplyOutcome::kSaveFailed);
+        EXPECT_EQ(result.message, c.message);
+        EXPECT_EQ(dir.Read("vplaces.exe"), kTarget);
+    }
+}
+
+TEST(ApplyPatch, SecondApplyOfTheSamePatchChangesNothingAndSucceedsAgain) {
+    const TempFolder dir;
+    const std::string path = dir.Write("vplaces.exe", kTarget);
+    const ApplyRequest request = RequestFor(path, Yn("EB,EC", "74,75", "A1,B2"));
+    ASSERT_TRUE(ApplyPatch(RealFs(), request).succeeded());
+    const std::string once = dir.Read("vplaces.exe");
+    EXPECT_EQ(ApplyPatch(RealFs(), request).message, kPatchCompletedMessage);
+    EXPECT_EQ(dir.Read("vplaces.exe"), once);
+}
+
+TEST(TargetExists, OrdinaryVisibleFilesOnly) {
+    const TempFolder dir;
+    dir.Write("vplaces.exe", "x");
+    dir.Write(".hidden", "x");
+    std::filesystem::create_directory(dir.path() / "sub.exe");
+    std::filesystem::create_directory(dir.path() / "empty");
+    std::filesystem::create_directory(dir.path() / "onlyhidden");
+    dir.Write("onlyhidden/.x", "x");
+    std::filesystem::create_directory(dir.path() / "wild*");
+    dir.Write("wild*/a", "x");
+    std::filesystem::create_symlink("vplaces.exe", dir.file("link.exe"));
+    std::filesystem::create_symlink("sub.exe", dir.file("linkdir.exe"));
+
+    const std::pair<std::string, bool> cases[] = {
+        {"vplaces.exe", true},
+        {"VPLACES.EXE", false},  // names keep their letter case here
+        {"link.exe", true},
+        {"linkdir.exe", false},
+        {"sub.exe", false},
+        {".hidden", false},
+        {"*.exe", true},
+        {"v?laces.exe", true},
+        {"v?places.exe", false},
+        {"*.EXE", false},
+        {"", true},  // the folder itself, named with its separator
+        {"empty/", false},
+        {"onlyhidden/", false},
+        {"sub.exe/", false},
+        {"wild*/a", true},  // wildcards count in the last part only
+        {"wil?*/a", false},
+        {"missing/", false},
+    };
+    for (const auto& [name, exists] : cases) {
+        EXPECT_EQ(TargetExists(RealFs(), dir.folder() + name), exists) << name;
+    }
+    EXPECT_FALSE(TargetExists(RealFs(), ""));
+}
+
+// What the selection view found missing travels with the request, so that Apply refuses it.
+TEST(ApplyRequest, CarriesTheDefinitionsDefaultAndItsProblems) {
+    const ApplyRequest num =
+        ApplyRequest::ForDefinition(catalogue::ParseDefinition("param:NUM|255\r\n"));
+    EXPECT_EQ(num.valueKind, "num");
+    EXPECT_EQ(num.value, "255");
+    EXPECT_THAT(num.definitionProblems, ElementsAre("it has no \"location:\" line"));
+    // Nothing read at all, as before any selection.
+    EXPECT_FALSE(ApplyRequest::ForDefinition({}).definitionProblems.empty());
+}
+
+}  // namespace
+}  // namespace korrin::patch

@@ -1,0 +1,242 @@
+// Real faults of the operating system while the target is saved: whatever fails, the target
+// keeps its bytes and no temporary file is left beside it.
+
+#include <fcntl.h>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sched.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <thread>
+
+#include "patch/vp_patch.h"
+#include "target_checks.h"
+#include "temp_folder.h"
+
+namespace korrin::patch {
+namespace {
+
+using korrin::testing::EntriesOf;
+using korrin::testing::TempFolder;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+
+std::string Filler(std::size_t size) {
+    std::string data(size, '\0');
+    for (std::size_t i = 0; i < size; ++i) data[i] = static_cast<char>(i % 251);
+    return data;
+}
+
+// Loads path, changes its first byte after "\x00\x01" and saves it; returns the save's status.
+int PatchAndSave(vpPatch& engine, const std::string& path) {
+    if (engine.LoadExe(path) != 1) return -1;
+    if (engine.PatchBytes(std::string("\x00\x01", 2), "\xEE") != 1) return -1;
+    return engine.SaveExe(path);
+}
+
+TEST(SaveFault, FileSizeLimit) {
+    const TempFolder dir;
+    const std::string before = Filler(64 * 1024);
+    const std::string path = dir.Write("vplaces.exe", before);
+
+    // The limit makes write() fail with EFBIG instead of killing the process.
+    struct sigaction ignore {
+    }, old{};
+    ignore.sa_handler = SIG_IGN;
+    ASSERT_EQ(::sigaction(SIGXFSZ, &ignore, &old), 0);
+    rlimit limit{}, saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    limit = saved;
+    limit.rlim_cur = 16 * 1024;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+
+    vpPatch engine(platform::FileSystem::Default());
+    const int status = PatchAndSave(engine, path);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    ::sigaction(SIGXFSZ, &old, nullptr);
+
+    EXPECT_EQ(status, 0);
+    EXPECT_THAT(engine.message(), StartsWith("VPLACES.EXE could not be saved: "));
+    EXPECT_THAT(engine.message(), HasSubstr("File too large"));
+    EXPECT_EQ(dir.Read("vplaces.exe"), before);
+    EXPECT_THAT(EntriesOf(dir), ElementsAre("vplaces.exe"));
+}
+
+// A file system with room for the target but not for a second copy of it.
+TEST(SaveFault, FullFileSystem) {
+    if (::unshare(CLONE_NEWNS) != 0) {
+        GTEST_SKIP() << "no private mount namespace here: " << std::strerror(errno);
+    }
+    if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
+        GTEST_SKIP() << "cannot make mounts private: " << std::strerror(errno);
+    }
+    const TempFolder dir;
+    if (::mount("tmpfs", dir.path().c_str(), "tmpfs", 0, "size=256k") != 0) {
+        GTEST_SKIP() << "cannot mount a small tmpfs: " << std::strerror(errno);
+    }
+    const std::string before = Filler(160 * 1024);
+    const std::string path = dir.Write("vplaces.exe", before);
+
+    vpPatch engine(platform::FileSystem::Default());
+    const int status = PatchAndSave(engine, path);
+    const std::string after = dir.Read("vplaces.exe");
+    const std::vector<std::string> entries = EntriesOf(dir);
+    ::umount2(dir.path().c_str(), MNT_DETACH);
+
+    EXPECT_EQ(status, 0);
+    EXPECT_THAT(engine.message(), HasSubstr("No space left on device"));
+    EXPECT_EQ(after, before);
+    EXPECT_THAT(entries, ElementsAre("vplaces.exe"));
+}
+
+// The target program running from the target file: Linux refuses to open it for writing.
+TEST(SaveFault, RunningExecutable) {
+    const TempFolder dir;
+    const std::string path = dir.file("vplaces.exe");
+    std::filesystem::copy_file("/bin/sleep", path);
+    std::filesystem::permissions(path, std::filesystem::perms::owner_all);
+    const std::string before = dir.Read("vplaces.exe");
+
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::execl(path.c_str(), "vplaces.exe", "30", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    // Running once /proc names the copy as the child's program.
+    bool running = false;
+    for (int i = 0; i < 500 && !running; ++i) {
+        std::error_code ec;
+        running = std::filesystem::read_symlink("/proc/" + std::to_string(child) + "/exe", ec) ==
+                  std::filesystem::path(path);
+        if (!running) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    const int fd = ::open(path.c_str(), O_WRONLY);
+    const bool busy = fd < 0 && errno == ETXTBSY;
+    if (fd >= 0) ::close(fd);
+
+    vpPatch engine(platform::FileSystem::Default());
+    int status = -1;
+    std::string bytes;
+    if (running && busy) {
+        ASSERT_EQ(engine.LoadExe(path), 1);  // reading a running program is allowed
+        ASSERT_EQ(engine.PatchBytes("ELF", "\x01"), 1);
+        status = engine.SaveExe(path);
+        bytes = dir.Read("vplaces.exe");
+    }
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    if (!running) GTEST_SKIP() << "the copy of /bin/sleep did not start";
+    if (!busy) GTEST_SKIP() << "this kernel lets a running program's file be written";
+
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(engine.message(), kTargetOpenMessage);
+    EXPECT_EQ(bytes, before);
+    EXPECT_THAT(EntriesOf(dir), ElementsAre("vplaces.exe"));
+}
+
+enum class Lock { kRecordWrite, kRecordRead, kOpenFileWrite, kWholeFile };
+
+// Takes the lock in a child process and holds it until released.
+class LockHolder {
+  public:
+    LockHolder(const std::string& path, Lock lock) {
+        int ready[2], release[2];
+        if (::pipe(ready) != 0 || ::pipe(release) != 0) return;
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::close(ready[0]);
+            ::close(release[1]);
+            const int fd = ::open(path.c_str(), O_RDWR);
+            struct flock range {};
+            range.l_whence = SEEK_SET;
+            range.l_type = lock == Lock::kRecordRead ? F_RDLCK : F_WRLCK;
+            bool held = false;
+            switch (lock) {
+                case Lock::kRecordWrite:
+                case Lock::kRecordRead:
+                    held = ::fcntl(fd, F_SETLK, &range) == 0;
+                    break;
+                case Lock::kOpenFileWrite:
+                    held = ::fcntl(fd, F_OFD_SETLK, &range) == 0;
+                    break;
+                case Lock::kWholeFile:
+                    held = ::flock(fd, LOCK_EX) == 0;
+                    break;
+            }
+            const char answer = held ? 'y' : 'n';
+            (void)!::write(ready[1], &answer, 1);
+            char ignored;
+            (void)!::read(release[0], &ignored, 1);
+            ::_exit(0);
+        }
+        ::close(ready[1]);
+        ::close(release[0]);
+        release_ = release[1];
+        char answer = 'n';
+        held_ = ::read(ready[0], &answer, 1) == 1 && answer == 'y';
+        ::close(ready[0]);
+    }
+    ~LockHolder() {
+        if (release_ >= 0) ::close(release_);
+        if (pid_ > 0) ::waitpid(pid_, nullptr, 0);
+    }
+    bool held() const { return held_; }
+
+  private:
+    pid_t pid_ = -1;
+    int release_ = -1;
+    bool held_ = false;
+};
+
+TEST(SaveFault, LockHeldByAnotherProcess) {
+    const std::pair<Lock, const char*> locks[] = {
+        {Lock::kRecordWrite, "record write lock"},
+        {Lock::kRecordRead, "record read lock"},
+        {Lock::kOpenFileWrite, "open file description lock"},
+        {Lock::kWholeFile, "flock"},
+    };
+    for (const auto& [lock, name] : locks) {
+        const TempFolder dir;
+        const std::string before = Filler(8192);
+        const std::string path = dir.Write("vplaces.exe", before);
+        int status = -1;
+        std::string message;
+        {
+            const LockHolder holder(path, lock);
+            ASSERT_TRUE(holder.held()) << name;
+            vpPatch engine(platform::FileSystem::Default());
+            status = PatchAndSave(engine, path);
+            message = engine.message();
+        }
+        EXPECT_EQ(status, 0) << name;
+        EXPECT_EQ(message, kTargetOpenMessage) << name;
+        EXPECT_EQ(dir.Read("vplaces.exe"), before) << name;
+        EXPECT_THAT(EntriesOf(dir), ElementsAre("vplaces.exe")) << name;
+
+        // Once the lock is gone the same save goes through.
+        vpPatch engine(platform::FileSystem::Default());
+        EXPECT_EQ(PatchAndSave(engine, path), 1) << name;
+    }
+}
+
+TEST(LoadFault, MissingFolder) {
+    const TempFolder dir;
+    vpPatch engine(platform::FileSystem::Default());
+    EXPECT_EQ(engine.LoadExe(dir.file("no such folder/vplaces.exe")), 0);
+    EXPECT_EQ(engine.message(), kInvalidPathMessage);
+    EXPECT_TRUE(EntriesOf(dir).empty());
+}
+
+}  // namespace
+}  // namespace korrin::patch

@@ -1,0 +1,10 @@
+korrin_core_test(patch_test
+  patch/apply_test.cpp
+  patch/hex_test.cpp
+  patch/save_fault_test.cpp
+  patch/search_test.cpp
+  patch/value_test.cpp
+  patch/vp_patch_test.cpp
+)
+
+korrin_gui_test(apply_window_test patch/apply_window_test.cpp)

@@ -1,0 +1,20 @@
+# The stand-in target for trying every sample patch without the real client:
+# build/demo/vplaces.exe, checked against samples/ each time it is made.
+add_executable(make-demo-target ${CMAKE_CURRENT_LIST_DIR}/make_demo_target.cpp)
+target_link_libraries(make-demo-target PRIVATE korrin_core)
+
+file(GLOB korrin_samples CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/samples/*.pat)
+set(korrin_demo_target ${CMAKE_BINARY_DIR}/demo/vplaces.exe)
+add_custom_command(
+  OUTPUT ${korrin_demo_target}
+  COMMAND make-demo-target ${CMAKE_SOURCE_DIR}/samples ${korrin_demo_target}
+  DEPENDS make-demo-target ${korrin_samples}
+  COMMENT "Making the stand-in vplaces.exe for the samples"
+  VERBATIM)
+add_custom_target(demo ALL DEPENDS ${korrin_demo_target})
+
+if(KORRIN_BUILD_TESTS)
+  add_test(NAME demo_target_applies_every_sample
+    COMMAND make-demo-target ${CMAKE_SOURCE_DIR}/samples ${CMAKE_BINARY_DIR}/demo-check/vplaces.exe)
+  set_tests_properties(demo_target_applies_every_sample PROPERTIES LABELS core)
+endif()
