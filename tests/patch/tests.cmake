@@ -6,5 +6,8 @@ korrin_core_test(patch_test
   patch/value_test.cpp
   patch/vp_patch_test.cpp
 )
+korrin_core_test(patch_rehearse_test
+  patch/occurrences_test.cpp
+)
 
 korrin_gui_test(apply_window_test patch/apply_window_test.cpp)
