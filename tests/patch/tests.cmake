@@ -7,6 +7,7 @@ korrin_core_test(patch_test
   patch/vp_patch_test.cpp
 )
 korrin_core_test(patch_rehearse_test
+  patch/hex_chunks_test.cpp
   patch/occurrences_test.cpp
 )
 
