@@ -8,12 +8,17 @@
 #include "catalogue/catalogue.h"
 #include "catalogue/definition.h"
 #include "common/text.h"
+#include "patch/hex.h"
+#include "patch/hex_chunks.h"
 
 namespace korrin::catalogue {
 namespace {
 
 std::string Quote(std::string_view text) {
-    return "\"" + std::string(text) + "\"";
+    std::string quoted;
+    quoted.reserve(text.size() + 2);
+    quoted.append(1, '"').append(text).append(1, '"');
+    return quoted;
 }
 
 std::string_view KeyName(Key key) {
@@ -30,6 +35,67 @@ std::string_view KeyName(Key key) {
             break;
     }
     return "";
+}
+
+std::string HexPairs(std::string_view bytes) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string hex;
+    for (const char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        if (!hex.empty()) hex.push_back(' ');
+        hex.push_back(kDigits[b >> 4]);
+        hex.push_back(kDigits[b & 0x0F]);
+    }
+    return hex;
+}
+
+std::string_view WhyDropped(std::string_view chunk) {
+    if (chunk.size() == 1) return "a lone last character";
+    if (chunk.find_first_of(" \t") != std::string_view::npos) return "a blank";
+    if (chunk.find_first_of("abcdef") != std::string_view::npos &&
+        chunk.find_first_not_of("0123456789ABCDEFabcdef") == std::string_view::npos) {
+        return "lower case";
+    }
+    return "not hex";
+}
+
+// What the hex decoder makes of item, when it is not simply every pair: empty when it is.
+// what names the item ("signature 2"); the finding's code tells a signature that decodes to
+// nothing, which Apply refuses, from bytes that are merely fewer than written.
+struct HexReport {
+    std::string code;
+    std::string message;
+};
+
+std::optional<HexReport> ReportHex(const std::string& what, std::string_view item,
+                                   bool isSignature) {
+    if (item.empty()) {
+        return HexReport{
+            isSignature ? "empty-signature" : "hex-dropped",
+            what + " is empty (two commas in a row, or a comma at an end of the list)"};
+    }
+    std::vector<std::string> dropped;
+    for (const patch::HexChunk& chunk : patch::HexChunks(item)) {
+        if (!chunk.kept)
+            dropped.push_back(Quote(chunk.text) + " (" + std::string(WhyDropped(chunk.text)) + ")");
+    }
+    if (dropped.empty()) return std::nullopt;
+    std::string list;
+    constexpr std::size_t kListed = 4;
+    for (std::size_t i = 0; i < dropped.size() && i < kListed; ++i) {
+        if (i > 0) list += i + 1 == dropped.size() ? " and " : ", ";
+        list += dropped[i];
+    }
+    if (dropped.size() > kListed)
+        list += " and " + std::to_string(dropped.size() - kListed) + " more";
+    const patch::Bytes bytes = patch::HexToBytes(item);
+    if (bytes.empty()) {
+        return HexReport{isSignature ? "empty-signature" : "hex-dropped",
+                         what + " " + Quote(item) + " decodes to no bytes: the decoder drops " +
+                             list + (isSignature ? "" : ", so Apply writes nothing there")};
+    }
+    return HexReport{"hex-dropped", what + " " + Quote(item) + ": the decoder drops " + list +
+                                        ", so it stands for " + HexPairs(bytes) + " only"};
 }
 
 std::string Plural(std::size_t n, std::string_view one, std::string_view many) {
@@ -167,10 +233,24 @@ class Linter {
                         Plural(fields.size() - 1, "option", "options"));
             }
             for (std::size_t i = 1; i < std::min<std::size_t>(fields.size(), 3); ++i) {
-                if (fields[i].find(':') != std::string::npos) continue;
-                Add(editorLine, "param-field",
-                    "option " + std::to_string(i) + " " + Quote(fields[i]) +
-                        " has no \":\" between its caption and its bytes");
+                if (fields[i].find(':') == std::string::npos) {
+                    Add(editorLine, "param-field",
+                        "option " + std::to_string(i) + " " + Quote(fields[i]) +
+                            " has no \":\" between its caption and its bytes");
+                    continue;
+                }
+                const std::vector<std::string> items = SplitList(SplitOption(fields[i]).bytes, ',');
+                if (items.empty()) {
+                    Add(editorLine, "hex-dropped",
+                        "option " + std::to_string(i) + " has no bytes after its \":\"");
+                }
+                for (std::size_t j = 0; j < items.size(); ++j) {
+                    const std::string what =
+                        "option " + std::to_string(i) + " byte list " + std::to_string(j + 1);
+                    if (auto report = ReportHex(what, items[j], false)) {
+                        Add(editorLine, std::move(report->code), std::move(report->message));
+                    }
+                }
             }
         } else if (param.kind == "num" || param.kind == "text") {
             if (fields.size() < 2) {
@@ -197,11 +277,9 @@ class Linter {
             Add(editorLine, "empty-signature", "the \"location:\" line names no signature");
         }
         for (std::size_t i = 0; i < signatures_.size(); ++i) {
-            if (signatures_[i].empty()) {
-                Add(editorLine, "empty-signature",
-                    "signature " + std::to_string(i + 1) +
-                        " is empty (two commas in a row, or "
-                        "a comma at an end of the list)");
+            const std::string what = "signature " + std::to_string(i + 1);
+            if (auto report = ReportHex(what, signatures_[i], true)) {
+                Add(editorLine, std::move(report->code), std::move(report->message));
             }
         }
     }

@@ -73,9 +73,18 @@ TEST(LintDefinition, FindsWhatTheWindowPassesOver) {
         {"no signature at all",
          "patch:T\r\ndescription:d\r\nparam:num|1\r\nlocation:or|",
          {"4 empty-signature"}},
+        {"lower-case signature decodes to nothing",
+         "patch:T\r\ndescription:d\r\nparam:num|1\r\nlocation:AA,0f8c",
+         {"4 empty-signature"}},
+        {"odd signature loses its last digit",
+         "patch:T\r\ndescription:d\r\nparam:num|1\r\nlocation:AAB",
+         {"4 hex-dropped"}},
+        {"option bytes the decoder drops",
+         "patch:T\r\ndescription:d\r\nparam:yn|A:9 0|B:\r\nlocation:AA",
+         {"3 hex-dropped", "3 hex-dropped", "3 short-option-list"}},
         {"or prefix in capitals",
          "patch:T\r\ndescription:d\r\nparam:num|1\r\nlocation:Or|AA",
-         {"4 or-prefix-case"}},
+         {"4 or-prefix-case", "4 empty-signature"}},
         {"title ending in a blank", "patch:T \r\n" + kTail, {"1 title-link"}},
         {"title holding the link run",
          "patch:A" + std::string(100, ' ') + "B\r\n" + kTail,
@@ -88,8 +97,8 @@ TEST(LintDefinition, FindsWhatTheWindowPassesOver) {
 }
 
 TEST(LintDefinition, CountsLinesAsAnEditorDoes) {
-    // The window reads lines 2 and 3 as one, so it sees no "param:" line; an editor, and so the
-    // report, counts them apart.
+    // The window reads lines 2 and 3 as one, so it sees no "param:" line, and the last signature
+    // ends in an LF; an editor, and so the report, counts the lines apart.
     const std::string text =
         "patch:T\r\n"
         "description:d\n"
@@ -97,10 +106,20 @@ TEST(LintDefinition, CountsLinesAsAnEditorDoes) {
         "location:AA\r\n"
         "location:BB\n";
     EXPECT_THAT(Codes(LintDefinition("f.pat", text)),
-                ElementsAre("2 lf-line-end", "5 lf-line-end", "5 duplicate-key", "0 missing-key"));
+                ElementsAre("2 lf-line-end", "5 lf-line-end", "5 duplicate-key", "5 hex-dropped",
+                            "0 missing-key"));
     const std::vector<LintFinding> findings = LintDefinition("f.pat", text);
     EXPECT_THAT(findings[0].message, ::testing::HasSubstr("next line"));
     EXPECT_THAT(findings[1].message, ::testing::HasSubstr("last line"));
+}
+
+TEST(LintDefinition, SaysWhatTheHexDecoderKeeps) {
+    const std::vector<LintFinding> findings =
+        LintDefinition("f.pat", "patch:T\r\ndescription:d\r\nparam:num|1\r\nlocation:0F 8c51");
+    ASSERT_EQ(findings.size(), 1u);
+    EXPECT_EQ(findings[0].message,
+              "signature 1 \"0F 8c51\": the decoder drops \" 8\" (a blank), \"c5\" (lower case) "
+              "and \"1\" (a lone last character), so it stands for 0F only");
 }
 
 TEST(LintDefinition, QuotesTheDefinitionsOwnText) {
