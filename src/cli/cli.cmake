@@ -4,6 +4,8 @@ find_package(nlohmann_json 3.10 CONFIG REQUIRED)
 
 add_executable(korrin-patch
   ${CMAKE_CURRENT_LIST_DIR}/app.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/apply.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/check.cpp
   ${CMAKE_CURRENT_LIST_DIR}/entry.cpp
   ${CMAKE_CURRENT_LIST_DIR}/lint.cpp
   ${CMAKE_CURRENT_LIST_DIR}/list.cpp

@@ -62,8 +62,23 @@ catalogue::DefinitionView ReadEntryDefinition(const Context& ctx,
 
 // --- Commands. Each returns the exit status.
 
+struct CheckArguments {
+    std::string target;
+    std::vector<std::string> entries;  // every entry when empty
+    bool json = false;
+};
+
+struct ApplyArguments {
+    std::string target;
+    std::string entry;
+    std::optional<int> option;  // 1 or 2
+    std::optional<std::string> value;
+};
+
 int ListCommand(const Context& ctx, bool json);
 int ShowCommand(const Context& ctx, const std::string& entry, bool json);
+int CheckCommand(const Context& ctx, const CheckArguments& args);
+int ApplyCommand(const Context& ctx, const ApplyArguments& args);
 int LintCommand(const Context& ctx, bool json);
 int UpdateCommand(const Context& ctx, const std::string& address, int port);
 
