@@ -10,6 +10,8 @@
 #   dump FILE           show the bytes of WORK/FILE
 #   ls DIR              list the files of WORK/DIR
 #   serve DIR           serve WORK/DIR over HTTP/1.0 on a loopback port, @PORT@ in later steps
+#   busy FILE           make WORK/FILE a running program (a copy of sleep), which may not be
+#                       written while it runs
 # In ARGS @DATA@, @WORK@ and @PORT@ stand for DATA_DIR, a fresh temporary folder and the port;
 # the transcript writes them back the same way, so that it is the same on every machine.
 # With KORRIN_UPDATE_GOLDEN=1 the transcript replaces DATA_DIR/cli/CASE.expected.
@@ -23,8 +25,10 @@ expected="$data/cli/$case_name.expected"
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/korrin-golden-XXXXXX")
 server_pid=""
+busy_pid=""
 cleanup() {
   if [ -n "$server_pid" ]; then kill "$server_pid" 2>/dev/null || true; wait "$server_pid" 2>/dev/null || true; fi
+  if [ -n "$busy_pid" ]; then kill "$busy_pid" 2>/dev/null || true; wait "$busy_pid" 2>/dev/null || true; fi
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -82,6 +86,20 @@ serve() {
   exit 1
 }
 
+busy() {
+  local file="$work/$1"
+  mkdir -p "$(dirname "$file")"
+  cp "$(command -v sleep)" "$file"
+  "$file" 300 &
+  busy_pid=$!
+  for _ in $(seq 100); do
+    [ "$(readlink "/proc/$busy_pid/exe" 2>/dev/null)" = "$file" ] && return 0
+    sleep 0.05
+  done
+  echo "the copy of sleep did not start" >&2
+  exit 1
+}
+
 while IFS= read -r line || [ -n "$line" ]; do
   case "$line" in
     "" | "#"*) continue ;;
@@ -123,6 +141,9 @@ while IFS= read -r line || [ -n "$line" ]; do
       ;;
     serve)
       serve "$rest"
+      ;;
+    busy)
+      busy "$rest"
       ;;
     *)
       echo "$steps: unknown step: $line" >&2
