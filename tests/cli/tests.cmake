@@ -11,3 +11,9 @@ foreach(case_file ${golden_cases})
     COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/golden.sh $<TARGET_FILE:korrin-patch> ${KORRIN_TEST_DATA} ${case})
   set_tests_properties(cli_${case} PROPERTIES LABELS core TIMEOUT 60)
 endforeach()
+
+# korrin-patch's half of the table that the window's Apply runs too (tests/data/apply_table.txt).
+korrin_core_test(cli_apply_table_test cli/apply_table_test.cpp)
+target_compile_definitions(cli_apply_table_test PRIVATE
+  KORRIN_PATCH_BINARY="$<TARGET_FILE:korrin-patch>")
+add_dependencies(cli_apply_table_test korrin-patch)
