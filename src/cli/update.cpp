@@ -4,6 +4,7 @@
 #include "common/latin1.h"
 #include "platform/executable_folder.h"
 #include "platform/tcp_client.h"
+#include "update/connection_messages.h"
 #include "update/reception.h"
 #include "update/request.h"
 
@@ -44,9 +45,12 @@ int UpdateCommand(const Context& ctx, const std::string& address, int port) {
         split->host, port, update::BuildRequest(split->updatePath, split->host),
         [&reception](std::string_view batch) { reception.Append(batch); });
     if (!net.ok) {
-        ctx.io.err << "korrin-patch update: " << Latin1ToUtf8(net.reason) << '\n';
-        // Whatever did arrive is judged as the window judges a response that a close cut short.
-        if (reception.receiveBuffer().empty()) return 1;
+        // As in the window: what arrived before a connection broke is dropped unused.
+        const std::string message = net.connected
+                                        ? update::ConnectionBrokeMessage(split->host, net.reason)
+                                        : update::ConnectFailedMessage(split->host, net.reason);
+        ctx.io.err << Latin1ToUtf8(message) << '\n';
+        return 1;
     }
 
     const update::UpdateOutcome outcome =

@@ -10,8 +10,8 @@
 namespace korrin::platform {
 namespace {
 
-NetStatus Failed(std::string what, int err) {
-    return {false, std::move(what) + ": " + std::strerror(err)};
+NetStatus Failed(bool connected, int err) {
+    return {false, connected, std::strerror(err)};
 }
 
 class Socket {
@@ -32,14 +32,13 @@ class Socket {
 
 NetStatus ExchangeOverTcp(const std::string& host, int port, std::string_view request,
                           const std::function<void(std::string_view)>& onData) {
-    const std::string where = host + " port " + std::to_string(port);
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
     addrinfo* found = nullptr;
     const int resolved = ::getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found);
     if (resolved != 0) {
-        return {false, "cannot find " + host + ": " + ::gai_strerror(resolved)};
+        return {false, false, ::gai_strerror(resolved)};
     }
 
     int fd = -1;
@@ -60,7 +59,7 @@ NetStatus ExchangeOverTcp(const std::string& host, int port, std::string_view re
         fd = -1;
     }
     ::freeaddrinfo(found);
-    if (fd < 0) return Failed("cannot connect to " + where, lastError);
+    if (fd < 0) return Failed(false, lastError);
     const Socket socket(fd);
 
     while (!request.empty()) {
@@ -68,7 +67,7 @@ NetStatus ExchangeOverTcp(const std::string& host, int port, std::string_view re
         const ssize_t sent = ::send(socket.fd(), request.data(), request.size(), MSG_NOSIGNAL);
         if (sent < 0) {
             if (errno == EINTR) continue;
-            return Failed("cannot send the request to " + where, errno);
+            return Failed(true, errno);
         }
         request.remove_prefix(static_cast<std::size_t>(sent));
     }
@@ -76,10 +75,10 @@ NetStatus ExchangeOverTcp(const std::string& host, int port, std::string_view re
     char buffer[65536];
     for (;;) {
         const ssize_t n = ::recv(socket.fd(), buffer, sizeof buffer, 0);
-        if (n == 0) return {};
+        if (n == 0) return {true, true, {}};
         if (n < 0) {
             if (errno == EINTR) continue;
-            return Failed("the connection to " + where + " broke", errno);
+            return Failed(true, errno);
         }
         onData(std::string_view(buffer, static_cast<std::size_t>(n)));
     }

@@ -11,13 +11,15 @@ namespace korrin::platform {
 
 struct NetStatus {
     bool ok = true;
-    std::string reason;  // what failed and the system's words for it; empty when ok
+    bool connected = false;  // the connection was made, whether or not it broke later
+    std::string reason;      // the system's words for what failed; empty when ok
 };
 
 // Connects to host (a name or a numeric address, tried in the order the resolver gives) on
 // port, sends request whole, then hands every batch of bytes that arrives to onData, in order,
 // until the peer closes the connection. An error after some batches were handed on is reported
-// too; those batches stay handed on. There is no time limit, as in the window.
+// too, with connected set; those batches stay handed on. There is no time limit, as in the
+// window.
 NetStatus ExchangeOverTcp(const std::string& host, int port, std::string_view request,
                           const std::function<void(std::string_view)>& onData);
 

@@ -18,6 +18,7 @@
 #include "platform/file_system.h"
 #include "platform/message_box.h"
 #include "platform/sckHTTP.h"
+#include "update/connection_messages.h"
 #include "update/request.h"
 #include "update/response.h"
 #include "update/update.h"
@@ -105,15 +106,11 @@ void frmPatcher::sckHTTP_Close() {
 
 void frmPatcher::sckHTTP_Error(const QString& reason) {
     reception.Clear();
-    const QString host = sckHTTP->RemoteHost();
+    const std::string host = platform::ToCodePage(sckHTTP->RemoteHost());
+    const std::string why = platform::ToCodePage(reason);
     platform::ShowMessage(
-        this, updateConnected_
-                  ? QStringLiteral("The connection to the update server \"%1\" broke: %2. No "
-                                   "update was made.")
-                        .arg(host, reason)
-                  : QStringLiteral("Cannot connect to the update server \"%1\": %2. Check the "
-                                   "update address and try again.")
-                        .arg(host, reason));
+        this, platform::FromCodePage(updateConnected_ ? update::ConnectionBrokeMessage(host, why)
+                                                      : update::ConnectFailedMessage(host, why)));
 }
 
 }  // namespace korrin
