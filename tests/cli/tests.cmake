@@ -17,3 +17,7 @@ korrin_core_test(cli_apply_table_test cli/apply_table_test.cpp)
 target_compile_definitions(cli_apply_table_test PRIVATE
   KORRIN_PATCH_BINARY="$<TARGET_FILE:korrin-patch>")
 add_dependencies(cli_apply_table_test korrin-patch)
+
+add_test(NAME cli_colour_only_on_a_terminal
+  COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/colour.sh $<TARGET_FILE:korrin-patch> ${KORRIN_TEST_DATA})
+set_tests_properties(cli_colour_only_on_a_terminal PROPERTIES LABELS core SKIP_RETURN_CODE 77)
