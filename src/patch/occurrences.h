@@ -15,9 +15,9 @@ struct Occurrences {
     std::vector<std::size_t> offsets;  // the first of them, in order, at most the limit asked
 };
 
-// The occurrences of each needle in data, reading data once: it goes through data in blocks
-// that stay in the processor's cache while every needle is looked for in them, so ten needles
-// cost little more than one. An empty needle occurs nowhere.
+// The occurrences of each needle in data, reading data once and looking for every needle at
+// each position together, at a cost that depends little on what data holds. An empty needle
+// occurs nowhere.
 std::vector<Occurrences> FindEvery(std::string_view data, std::span<const std::string_view> needles,
                                    std::size_t offsetLimit);
 

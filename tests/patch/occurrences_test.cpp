@@ -27,6 +27,12 @@ TEST(FindEvery, CountsEveryOccurrenceAndListsTheFirst) {
         {"the limit cuts the list, not the count", "ABABABAB", "AB", 2, 4, {0, 2}},
         {"none", "ABC", "CA", 8, 0, {}},
         {"at the very end", "xxAB", "AB", 8, 1, {2}},
+        {"its anchor at the very start of the data",
+         "AB................\x00\x00AB"s,
+         "\x00\x00AB"s,
+         8,
+         1,
+         {18}},
         {"longer than the data", "AB", "ABC", 8, 0, {}},
         {"empty needle occurs nowhere", "ABC", "", 8, 0, {}},
         {"zero bytes", "\x00\x00\x00"s, "\x00"s, 8, 3, {0, 1, 2}},
@@ -69,6 +75,25 @@ TEST(FindEvery, AgreesWithBruteForceAcrossBlocks) {
         EXPECT_EQ(found[i].offsets, expected.offsets) << owned[i];
     }
     EXPECT_GT(found[1].count, 0u);
+}
+
+TEST(FindEvery, AgreesWithBruteForceOnPaddingBytes) {
+    // Zero and FF bytes everywhere: needles that begin with them are anchored further in, and
+    // needles made of nothing else still have to be found.
+    std::mt19937 random(3);
+    const char alphabet[] = {'\x00', '\xFF', 'A', 'B'};
+    std::string data(300 * 1000 + 7, '\0');
+    for (char& c : data) c = alphabet[random() % 4];
+
+    const std::vector<std::string> owned = {"\x00\x00\x41\x42"s, "\xFF\x00"s, "\x00\x00\x00"s,
+                                            "A\x00\xFF"s, "\xFF"s};
+    const std::vector<std::string_view> needles(owned.begin(), owned.end());
+    const std::vector<Occurrences> found = FindEvery(data, needles, 3);
+    for (std::size_t i = 0; i < needles.size(); ++i) {
+        const Occurrences expected = Reference(data, needles[i], 3);
+        EXPECT_EQ(found[i].count, expected.count) << i;
+        EXPECT_EQ(found[i].offsets, expected.offsets) << i;
+    }
 }
 
 TEST(FindEvery, NoNeedlesNoResults) {
