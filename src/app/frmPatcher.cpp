@@ -275,6 +275,7 @@ void frmPatcher::BuildControls() {
     connect(lstPatch, &QListWidget::currentRowChanged, this, [this] { lstPatch_Click(); });
     connect(txtPickDIR, &QPushButton::clicked, this, [this] { txtPickDIR_Click(); });
     connect(cmdApply, &QPushButton::clicked, this, [this] { cmdApply_Click(); });
+    BuildUpdateConnection();
 }
 
 void frmPatcher::tabPick_Click(short Index) {

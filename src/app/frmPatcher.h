@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "update/reception.h"
+
 class QGroupBox;
 class QLineEdit;
 class QListWidget;
@@ -21,6 +23,10 @@ class QPushButton;
 class QRadioButton;
 
 namespace korrin {
+
+namespace platform {
+class sckHTTP;
+}
 
 // The folder of the running executable with exactly one separator at its end.
 QString AppFolder();
@@ -93,8 +99,22 @@ class frmPatcher : public QWidget {
     void cmdApply_Click();
 
     // The online update, in src/update/.
+    platform::sckHTTP* sckHTTP = nullptr;
+    update::Reception reception;  // receiveBuffer and contentLength of the current connection
+    std::string updatePath;
+    void Command1_Click();
+    void sckHTTP_Connect();
+    void sckHTTP_DataArrival(qint64 bytesTotal);
+    void sckHTTP_Close();
+    void sckHTTP_Error(const QString& reason);
 
+  signals:
+    // An update has completed and the user has seen so: the window is to be unloaded and
+    // loaded again, with description in txtAbout. Its owner does that, since a window cannot
+    // delete itself from inside its own socket's events.
+    void reloadRequested(const QString& description);
 
+  public:
     // The text of txtAbout with CR LF line ends, as the update script writes it.
     QString aboutText() const;
     void setAboutText(const QString& text);
@@ -104,7 +124,9 @@ class frmPatcher : public QWidget {
 
   private:
     void BuildControls();
+    void BuildUpdateConnection();
     QString programFolder_;
+    bool updateConnected_ = false;  // the current update's connection came up
 };
 
 // Ends the whole program at once. Tests replace it to observe the Exit header.

@@ -14,6 +14,7 @@ WindowOwner::~WindowOwner() {
 
 void WindowOwner::Load() {
     window_ = new frmPatcher(programFolder_);
+    connect(window_, &frmPatcher::reloadRequested, this, &WindowOwner::Reload);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect frame = window_->frameGeometry();
         frame.moveCenter(screen->availableGeometry().center());
@@ -31,6 +32,7 @@ void WindowOwner::Reload(const QString& description) {
             window_->deleteLater();
         }
         window_ = new frmPatcher(programFolder_);
+        connect(window_, &frmPatcher::reloadRequested, this, &WindowOwner::Reload);
         window_->move(place);
         window_->setAboutText(description);
         window_->show();

@@ -17,7 +17,8 @@ class WindowOwner : public QObject {
     explicit WindowOwner(QString programFolder = AppFolder());
     ~WindowOwner() override;
 
-    // Loads a new window, centred at its first show, and shows it.
+    // Loads a new window, centred at its first show, and shows it. A window that completes an
+    // update asks for Reload.
     void Load();
 
     // Unloads the current window and loads a fresh one, whose start-up reads the catalogue

@@ -33,6 +33,40 @@ YnOption SplitOption(std::string_view field) {
     return {std::string(field.substr(0, colon)), std::string(field.substr(colon + 1))};
 }
 
+Locations SplitLocations(std::string_view value) {
+    Locations locations;
+    locations.orMode = StartsWith(value, kOrPrefix);
+    if (locations.orMode) value.remove_prefix(kOrPrefix.size());
+    locations.signatures = SplitList(value, ',');
+    return locations;
+}
+
+ParamValue ReadParam(std::string_view value) {
+    const std::vector<std::string> fields = SplitList(value, '|');
+    ParamValue param;
+    param.kind = fields.empty() ? std::string() : LowerCase(fields[0]);
+    if (param.kind == "yn") {
+        param.firstOption = SplitOption(fields.size() > 1 ? fields[1] : "");
+        param.secondOption = SplitOption(fields.size() > 2 ? fields[2] : "");
+        if (fields.size() < 3) {
+            param.problems.push_back("its \"param:\" line gives fewer than two options");
+        } else if (fields[1].find(':') == std::string::npos ||
+                   fields[2].find(':') == std::string::npos) {
+            param.problems.push_back(
+                "an option of its \"param:\" line has no \":\" before its bytes");
+        }
+    } else if (param.kind == "num" || param.kind == "text") {
+        if (fields.size() < 2) {
+            param.problems.push_back("its \"param:\" line gives no default value");
+        } else {
+            param.valueText = fields[1];
+        }
+    } else if (fields.empty()) {
+        param.problems.push_back("its \"param:\" line is empty");
+    }
+    return param;
+}
+
 DefinitionView ParseDefinition(std::string_view contents) {
     DefinitionView view;
     view.read = true;
@@ -49,29 +83,15 @@ DefinitionView ParseDefinition(std::string_view contents) {
                 view.locationList = std::move(keyed.value);
                 break;
             case Key::kParam: {
-                const std::vector<std::string> fields = SplitList(keyed.value, '|');
+                ParamValue param = ReadParam(keyed.value);
                 view.hasParam = true;
-                view.valueKind = fields.empty() ? std::string() : LowerCase(fields[0]);
-                paramProblems.clear();
-                if (view.valueKind == "yn") {
-                    view.firstOption = SplitOption(fields.size() > 1 ? fields[1] : "");
-                    view.secondOption = SplitOption(fields.size() > 2 ? fields[2] : "");
-                    if (fields.size() < 3) {
-                        paramProblems.push_back("its \"param:\" line gives fewer than two options");
-                    } else if (fields[1].find(':') == std::string::npos ||
-                               fields[2].find(':') == std::string::npos) {
-                        paramProblems.push_back(
-                            "an option of its \"param:\" line has no \":\" before its bytes");
-                    }
-                } else if (view.valueKind == "num" || view.valueKind == "text") {
-                    if (fields.size() < 2) {
-                        paramProblems.push_back("its \"param:\" line gives no default value");
-                    } else {
-                        view.valueText = fields[1];
-                    }
-                } else if (fields.empty()) {
-                    paramProblems.push_back("its \"param:\" line is empty");
+                view.valueKind = std::move(param.kind);
+                if (param.firstOption) {
+                    view.firstOption = std::move(param.firstOption);
+                    view.secondOption = std::move(param.secondOption);
                 }
+                if (param.valueText) view.valueText = std::move(param.valueText);
+                paramProblems = std::move(param.problems);
                 break;
             }
             case Key::kPatch:

@@ -29,8 +29,27 @@ struct YnOption {
 };
 YnOption SplitOption(std::string_view field);
 
+// What one "param:" value says: the value kind and, by kind, its options or default text.
+struct ParamValue {
+    std::string kind;                     // field 0, lower-cased
+    std::optional<YnOption> firstOption;  // set for "yn", even when the field is missing
+    std::optional<YnOption> secondOption;
+    std::optional<std::string> valueText;  // field 1 of "num" or "text"
+    // The fields the kind needs and the value lacks; empty when it is complete. An unknown kind
+    // is complete here: it is Apply that patches nothing for it.
+    std::vector<std::string> problems;
+};
+ParamValue ReadParam(std::string_view value);
+
 // The prefix that puts a location list in or-mode. Compared exactly: "OR|" is not it.
 inline constexpr std::string_view kOrPrefix = "or|";
+
+// A "location:" value taken apart: its mode and its signatures, as written.
+struct Locations {
+    bool orMode = false;
+    std::vector<std::string> signatures;
+};
+Locations SplitLocations(std::string_view value);
 
 // What reading one definition file gives the selection view: the description and value controls
 // to put on view and the four fields that Apply works from.

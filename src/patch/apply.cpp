@@ -75,6 +75,12 @@ std::optional<Plan> MakePlan(const ApplyRequest& request) {
     return plan;
 }
 
+// Whether the statuses of the plan's edits make the patch as a whole a success.
+bool Patched(const Plan& plan, const std::vector<int>& statuses) {
+    const auto applied = std::count(statuses.begin(), statuses.end(), 1);
+    return plan.orMode ? applied > 0 : applied == std::ssize(plan.edits);
+}
+
 std::string IncompleteMessage(const std::vector<std::string>& problems) {
     std::string list;
     for (const std::string& problem : problems) {
@@ -136,14 +142,42 @@ ApplyResult ApplyPatch(platform::FileSystem& fs, const ApplyRequest& request) {
         return {ApplyOutcome::kLoadFailed, engine.message()};
     }
     const std::vector<int> statuses = engine.PatchBytesInTurn(plan->edits, !plan->orMode);
-    const auto applied = std::count(statuses.begin(), statuses.end(), 1);
-    const bool patched = plan->orMode ? applied > 0 : applied == std::ssize(plan->edits);
-    if (!patched) return {ApplyOutcome::kPatchFailed, std::string(kPatchFailedMessage)};
+    if (!Patched(*plan, statuses)) {
+        return {ApplyOutcome::kPatchFailed, std::string(kPatchFailedMessage)};
+    }
 
     if (engine.SaveExe(request.targetPath) == 0) {
         return {ApplyOutcome::kSaveFailed, engine.message()};
     }
     engine.ClearExeData();
+    return {ApplyOutcome::kApplied, std::string(kPatchCompletedMessage)};
+}
+
+ApplyResult RehearseApply(
+    platform::FileSystem& fs, vpPatch& engine, const ApplyRequest& request,
+    const std::function<std::size_t(std::string_view signature)>& firstOccurrence) {
+    if (!request.definitionProblems.empty()) {
+        return {ApplyOutcome::kDefinitionIncomplete, IncompleteMessage(request.definitionProblems)};
+    }
+    const std::optional<Plan> plan = MakePlan(request);
+    if (!plan) return {ApplyOutcome::kPatchFailed, std::string(kPatchFailedMessage)};
+
+    std::vector<int> statuses;
+    if (firstOccurrence) {
+        std::vector<std::size_t> firsts;
+        for (const Edit& edit : plan->edits) firsts.push_back(firstOccurrence(edit.signature));
+        statuses = engine.PatchBytesInTurn(plan->edits, !plan->orMode, firsts);
+    } else {
+        statuses = engine.PatchBytesInTurn(plan->edits, !plan->orMode);
+    }
+    engine.RevertChanges();
+    if (!Patched(*plan, statuses)) {
+        return {ApplyOutcome::kPatchFailed, std::string(kPatchFailedMessage)};
+    }
+    // The save's own first question; what it is told no is the one message the save has.
+    if (fs.ProbeWritable(request.targetPath).error == platform::FileError::kAccessDenied) {
+        return {ApplyOutcome::kSaveFailed, std::string(kTargetOpenMessage)};
+    }
     return {ApplyOutcome::kApplied, std::string(kPatchCompletedMessage)};
 }
 

@@ -4,6 +4,8 @@
 // that tells the user how it went. The window's Apply button and a command line call this
 // alone, so that every rule and every message of applying a patch lives here.
 
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -66,5 +68,17 @@ bool TargetExists(platform::FileSystem& fs, std::string_view pathText);
 // are signatures, a kind other than "yn", "num" and "text", or a number with no two-byte form
 // is not applied and the target is left alone.
 ApplyResult ApplyPatch(platform::FileSystem& fs, const ApplyRequest& request);
+
+class vpPatch;
+
+// ApplyPatch on a target that engine has loaded already, short of the save: the result Apply
+// would give, from the same rules and with the same message, except that in place of the save
+// it only asks whether the file may be written now. engine's data is left as loaded, so that
+// one load serves any number of patches. The existence test is the caller's, before the load.
+// firstOccurrence, when given, tells where a signature first occurs in the loaded data
+// (kNotFound for nowhere), for a caller that has searched for every signature already.
+ApplyResult RehearseApply(
+    platform::FileSystem& fs, vpPatch& engine, const ApplyRequest& request,
+    const std::function<std::size_t(std::string_view signature)>& firstOccurrence = {});
 
 }  // namespace korrin::patch

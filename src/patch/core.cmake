@@ -1,6 +1,8 @@
 target_sources(korrin_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/apply.cpp
   ${CMAKE_CURRENT_LIST_DIR}/hex.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/hex_chunks.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/occurrences.cpp
   ${CMAKE_CURRENT_LIST_DIR}/safe_save.cpp
   ${CMAKE_CURRENT_LIST_DIR}/search.cpp
   ${CMAKE_CURRENT_LIST_DIR}/value.cpp

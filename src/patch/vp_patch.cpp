@@ -26,13 +26,17 @@ int vpPatch::PatchBytes(std::string_view signature, std::string_view newBytes) {
 std::vector<int> vpPatch::PatchBytesInTurn(std::span<const Edit> edits, bool stopAtMiss) {
     std::vector<std::string_view> signatures;
     for (const Edit& edit : edits) signatures.push_back(edit.signature);
-    const std::vector<std::size_t> firsts = FindFirstEach(exeData(), signatures);
+    return PatchBytesInTurn(edits, stopAtMiss, FindFirstEach(exeData(), signatures));
+}
 
+std::vector<int> vpPatch::PatchBytesInTurn(std::span<const Edit> edits, bool stopAtMiss,
+                                           std::span<const std::size_t> firsts) {
     const std::size_t firstChange = changes_.size();
     std::vector<int> statuses;
     for (std::size_t i = 0; i < edits.size(); ++i) {
-        const std::size_t at = LocateAfterChanges(signatures[i], firsts[i], firstChange);
-        statuses.push_back(WriteAfter(at, signatures[i].size(), edits[i].newBytes));
+        const std::string_view signature = edits[i].signature;
+        const std::size_t at = LocateAfterChanges(signature, firsts[i], firstChange);
+        statuses.push_back(WriteAfter(at, signature.size(), edits[i].newBytes));
         if (stopAtMiss && statuses.back() == 0) break;
     }
     return statuses;
@@ -108,6 +112,13 @@ int vpPatch::SaveExe(const std::string& path) {
             break;
     }
     return 0;
+}
+
+void vpPatch::RevertChanges() {
+    for (auto change = changes_.rbegin(); change != changes_.rend(); ++change) {
+        std::memcpy(exeData_.data() + change->at, change->before.data(), change->before.size());
+    }
+    changes_.clear();
 }
 
 void vpPatch::ClearExeData() {

@@ -49,12 +49,21 @@ class vpPatch {
     // reads exeData once, not once per edit, which is what makes ten signatures in a file of
     // hundreds of megabytes cost little more than one.
     std::vector<int> PatchBytesInTurn(std::span<const Edit> edits, bool stopAtMiss);
+    // The same for a caller that knows already where each edit's signature first occurs in
+    // exeData as it stands (firsts[i], kNotFound for none), which spares reading it again.
+    std::vector<int> PatchBytesInTurn(std::span<const Edit> edits, bool stopAtMiss,
+                                      std::span<const std::size_t> firsts);
 
     // Writes exeData over the file at path (see SaveFileSafely): on 0 the file is as it was,
     // unless message() says otherwise. message() holds kTargetOpenMessage when the file may
     // not be written now (it runs, another process locks it, it is read-only), the reason
     // otherwise.
     int SaveExe(const std::string& path);
+
+    // Puts back every byte that PatchBytes and PatchBytesInTurn wrote since the load or the
+    // last save, latest first: exeData is then as the file it came from, so that a patch can be
+    // tried without a save and the next one tried on the same data.
+    void RevertChanges();
 
     std::string_view exeData() const { return exeData_.view(); }
     // Frees exeData; the engine is then as after construction.

@@ -1,5 +1,6 @@
 #include "platform/sckHTTP.h"
 
+#include <QNetworkProxy>
 #include <QTcpSocket>
 
 namespace korrin::platform {
@@ -28,6 +29,8 @@ void sckHTTP::Connect(const QString& host, quint16 port) {
     // A socket per connection: dropping one then cannot leak its late signals into the next.
     auto* socket = new QTcpSocket(this);
     socket_ = socket;
+    // The request is written for the host itself; a proxy would need another form of it.
+    socket->setProxy(QNetworkProxy::NoProxy);
     connect(socket, &QTcpSocket::connected, this, &sckHTTP::Connected);
     connect(socket, &QTcpSocket::readyRead, this,
             [this, socket] { emit DataArrival(socket->bytesAvailable()); });
@@ -36,18 +39,23 @@ void sckHTTP::Connect(const QString& host, quint16 port) {
             [this, socket](QAbstractSocket::SocketError e) {
                 // The server ending the response is the normal end, reported as Closed.
                 if (e == QAbstractSocket::RemoteHostClosedError) return;
-                const QString reason = socket->errorString();
-                Close();
-                emit Error(reason);
+                Fail(socket->errorString());
             });
-    if (host.isEmpty()) {
-        // The network layer refuses an empty host outright; say so as for any failed connection.
-        QMetaObject::invokeMethod(
-            this, [this] { emit Error(QStringLiteral("no host name was given")); },
-            Qt::QueuedConnection);
-        return;
-    }
-    socket->connectToHost(host, PortForTests() != 0 ? PortForTests() : port);
+    const quint16 target = PortForTests() != 0 ? PortForTests() : port;
+    // Started from the event loop: a connection that fails at once (a refused port on this
+    // machine, an empty host) would otherwise report inside Connect, that is inside the caller's
+    // own handler, before the caller has even returned.
+    QMetaObject::invokeMethod(
+        this,
+        [this, socket, host, target] {
+            if (socket_ != socket) return;  // dropped before it started
+            if (host.isEmpty()) {
+                Fail(QStringLiteral("No host name was given"));
+                return;
+            }
+            socket->connectToHost(host, target);
+        },
+        Qt::QueuedConnection);
 }
 
 void sckHTTP::SendData(const QByteArray& data) {
@@ -65,6 +73,11 @@ void sckHTTP::Close() {
     socket->disconnect(this);
     socket->abort();
     socket->deleteLater();
+}
+
+void sckHTTP::Fail(const QString& reason) {
+    Close();
+    emit Error(reason);
 }
 
 void sckHTTP::OnDisconnected() {

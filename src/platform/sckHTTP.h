@@ -19,8 +19,9 @@ class sckHTTP : public QObject {
     explicit sckHTTP(QObject* parent = nullptr);
     ~sckHTTP() override;
 
-    // Starts a connection and returns at once; Connected follows when it is up. The port is
-    // always 80 in the product; see SetPortForTests.
+    // Starts a connection and returns at once; Connected, or Error, follows from the event loop.
+    // An empty host is refused through Error. The port is always 80 in the product; see
+    // SetPortForTests.
     void Connect(const QString& host, quint16 port = 80);
 
     // Sends every byte, in order.
@@ -46,10 +47,13 @@ class sckHTTP : public QObject {
     void DataArrival(qint64 bytesTotal);
     // The server closed the connection; every byte was offered through DataArrival before.
     void Closed();
-    // The connection could not be made or broke; reason is the network layer's own words.
+    // The connection could not be made or broke; reason is the network layer's own words. The
+    // connection is dropped already: no other event follows for it.
     void Error(const QString& reason);
 
   private:
+    // Drops the connection, then reports why.
+    void Fail(const QString& reason);
     void OnDisconnected();
     QPointer<QTcpSocket> socket_;
     QString remoteHost_;

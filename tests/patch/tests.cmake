@@ -7,5 +7,10 @@ korrin_core_test(patch_test
   patch/value_test.cpp
   patch/vp_patch_test.cpp
 )
+korrin_core_test(patch_rehearse_test
+  patch/hex_chunks_test.cpp
+  patch/occurrences_test.cpp
+  patch/rehearse_test.cpp
+)
 
 korrin_gui_test(apply_window_test patch/apply_window_test.cpp)

@@ -3,3 +3,4 @@ korrin_core_test(update_test
   update/reception_test.cpp
   update/script_test.cpp
 )
+korrin_gui_test(update_e2e_test update/update_e2e_test.cpp IN_NETNS)

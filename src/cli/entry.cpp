@@ -1,0 +1,47 @@
+// The catalogue and the selection, as the window makes them.
+
+#include <algorithm>
+
+#include "cli/cli.h"
+#include "common/latin1.h"
+
+namespace korrin::cli {
+
+std::vector<catalogue::CatalogueEntry> LoadCatalogue(const Context& ctx) {
+    return catalogue::ScanCatalogue(ctx.fs, ctx.folder);
+}
+
+Selected SelectEntry(const std::vector<catalogue::CatalogueEntry>& entries,
+                     const std::string& argument) {
+    const bool isIndex =
+        !argument.empty() &&
+        std::all_of(argument.begin(), argument.end(), [](char c) { return c >= '0' && c <= '9'; });
+    if (isIndex) {
+        // Past any catalogue's size; also keeps the conversion below in range.
+        const bool tooLong = argument.size() > 9;
+        const std::size_t index = tooLong ? entries.size() : std::stoul(argument);
+        if (index < entries.size()) return {index, entries[index]};
+        if (entries.empty()) throw UsageError("no entry " + argument + ": the catalogue is empty");
+        throw UsageError("no entry " + argument + ": the catalogue has entries 0 to " +
+                         std::to_string(entries.size() - 1));
+    }
+    // Titles are one byte per character; the command line speaks UTF-8.
+    const std::string title = Utf8ToLatin1(argument);
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (entries[i].title == title) return {i, entries[i]};
+    }
+    throw UsageError("no entry is titled \"" + argument + "\"; 'korrin-patch list' shows them");
+}
+
+catalogue::DefinitionView ReadEntryDefinition(const Context& ctx,
+                                              const catalogue::CatalogueEntry& entry) {
+    const std::optional<std::string> fileName = catalogue::FileNameFromEntry(entry.text());
+    if (!fileName) {
+        catalogue::DefinitionView view;
+        view.problems.push_back("its entry names no definition file");
+        return view;
+    }
+    return catalogue::ReadDefinition(ctx.fs, ctx.folder + *fileName);
+}
+
+}  // namespace korrin::cli

@@ -1,0 +1,52 @@
+// korrin-patch's half of the shared Apply table: each case run as a process, its message on
+// the stream and with the status that the outcome calls for, and the target's bytes after it.
+
+#include "apply_table.h"
+
+#include <gtest/gtest.h>
+
+#include "run_process.h"
+#include "temp_folder.h"
+
+namespace korrin::testing {
+namespace {
+
+constexpr std::string_view kCompleted = "Patch completed successfully";
+
+TEST(ApplyTable, CommandLineGivesTheWindowsBytesAndMessage) {
+    const std::vector<ApplyCase> cases = ReadApplyTable(KORRIN_TEST_DATA "/apply_table.txt");
+    ASSERT_FALSE(cases.empty());
+    for (const ApplyCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const TempFolder program;
+        const TempFolder targetFolder;
+        program.Write("case.pat", c.definition);
+        const std::string target = targetFolder.file("vplaces.exe");
+        if (c.target) targetFolder.Write("vplaces.exe", *c.target);
+
+        std::vector<std::string> args = {"--folder", program.folder(), "apply",
+                                         "--target", target,           "0"};
+        if (c.option) args.insert(args.end(), {"--option", std::to_string(*c.option)});
+        if (c.value) args.insert(args.end(), {"--value", *c.value});
+        const ProcessResult run = RunProcess(KORRIN_PATCH_BINARY, args, program.path().string());
+
+        const std::string message = c.MessageFor(target) + "\n";
+        if (c.message == kCompleted) {
+            EXPECT_EQ(run.status, 0);
+            EXPECT_EQ(run.out, message);
+            EXPECT_EQ(run.err, "");
+        } else {
+            EXPECT_EQ(run.status, 1);
+            EXPECT_EQ(run.out, "");
+            EXPECT_EQ(run.err, message);
+        }
+        if (c.target) {
+            EXPECT_EQ(targetFolder.Read("vplaces.exe"), c.Expected());
+        } else {
+            EXPECT_FALSE(targetFolder.Exists("vplaces.exe"));
+        }
+    }
+}
+
+}  // namespace
+}  // namespace korrin::testing

@@ -1,0 +1,160 @@
+#!/usr/bin/env bash
+# Runs one golden case of korrin-patch and compares its transcript with the expected one.
+#   golden.sh BINARY DATA_DIR CASE
+# DATA_DIR/cli/CASE.cmd holds the steps, one per line ("#" starts a comment):
+#   copy SRC DEST       copy DATA_DIR/SRC (a file or a folder) to WORK/DEST
+#   printf DEST FORMAT  write WORK/DEST with printf FORMAT (for exact bytes)
+#   run ARGS...         run korrin-patch with ARGS, shell words
+#   bin DIR             copy korrin-patch into WORK/DIR; "run DIR/korrin-patch ..." then runs it
+#   link TARGET LINK    make WORK/LINK a symbolic link to WORK/TARGET
+#   dump FILE           show the bytes of WORK/FILE
+#   ls DIR              list the files of WORK/DIR
+#   serve DIR           serve WORK/DIR over HTTP/1.0 on a loopback port, @PORT@ in later steps
+#   busy FILE           make WORK/FILE a running program (a copy of sleep), which may not be
+#                       written while it runs
+# In ARGS @DATA@, @WORK@ and @PORT@ stand for DATA_DIR, a fresh temporary folder and the port;
+# the transcript writes them back the same way, so that it is the same on every machine.
+# With KORRIN_UPDATE_GOLDEN=1 the transcript replaces DATA_DIR/cli/CASE.expected.
+set -euo pipefail
+
+binary=$1
+data=$(cd "$2" && pwd)
+case_name=$3
+steps="$data/cli/$case_name.cmd"
+expected="$data/cli/$case_name.expected"
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/korrin-golden-XXXXXX")
+server_pid=""
+busy_pid=""
+cleanup() {
+  if [ -n "$server_pid" ]; then kill "$server_pid" 2>/dev/null || true; wait "$server_pid" 2>/dev/null || true; fi
+  if [ -n "$busy_pid" ]; then kill "$busy_pid" 2>/dev/null || true; wait "$busy_pid" 2>/dev/null || true; fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+port=""
+transcript="$work/.transcript"
+: >"$transcript"
+
+expand() {
+  local text=$1
+  text=${text//@DATA@/$data}
+  text=${text//@WORK@/$work}
+  text=${text//@PORT@/$port}
+  printf '%s' "$text"
+}
+
+# Paths in the output go back to their placeholders.
+normalise() {
+  sed -e "s|$work|@WORK@|g" -e "s|$data|@DATA@|g" ${port:+-e "s|:$port\\b|:@PORT@|g" -e "s|port $port\\b|port @PORT@|g"}
+}
+
+run() {
+  local line=$1
+  local -a args
+  eval "args=($(expand "$line"))"
+  local program=$binary
+  if [ "${#args[@]}" -gt 0 ] && [[ "${args[0]}" == */korrin-patch ]]; then
+    program=${args[0]}
+    args=("${args[@]:1}")
+  fi
+  if [[ "${line%% *}" == */korrin-patch ]]; then
+    echo "\$ $line" >>"$transcript"
+  else
+    echo "\$ korrin-patch${line:+ $line}" >>"$transcript"
+  fi
+  local status=0
+  (cd "$work" && "$program" "${args[@]}") >"$work/.out" 2>"$work/.err" </dev/null || status=$?
+  normalise <"$work/.out" >>"$transcript"
+  if [ -s "$work/.err" ]; then
+    echo "[stderr]" >>"$transcript"
+    normalise <"$work/.err" >>"$transcript"
+  fi
+  echo "[status $status]" >>"$transcript"
+}
+
+serve() {
+  local dir="$work/$1"
+  python3 -u -m http.server 0 --bind 127.0.0.1 --directory "$dir" >"$work/.server" 2>&1 &
+  server_pid=$!
+  for _ in $(seq 100); do
+    port=$(sed -n 's/.*port \([0-9][0-9]*\).*/\1/p' "$work/.server" | head -n1)
+    [ -n "$port" ] && return 0
+    sleep 0.1
+  done
+  echo "the HTTP server did not start" >&2
+  exit 1
+}
+
+busy() {
+  local file="$work/$1"
+  mkdir -p "$(dirname "$file")"
+  cp "$(command -v sleep)" "$file"
+  "$file" 300 &
+  busy_pid=$!
+  for _ in $(seq 100); do
+    [ "$(readlink "/proc/$busy_pid/exe" 2>/dev/null)" = "$file" ] && return 0
+    sleep 0.05
+  done
+  echo "the copy of sleep did not start" >&2
+  exit 1
+}
+
+while IFS= read -r line || [ -n "$line" ]; do
+  case "$line" in
+    "" | "#"*) continue ;;
+  esac
+  verb=${line%% *}
+  rest=""
+  [[ "$line" == *" "* ]] && rest=${line#* }
+  case "$verb" in
+    copy)
+      set -- $rest
+      mkdir -p "$(dirname "$work/$2")"
+      cp -R "$data/$1" "$work/$2"
+      ;;
+    printf)
+      dest=${rest%% *}
+      format=${rest#* }
+      mkdir -p "$(dirname "$work/$dest")"
+      eval "printf $format" >"$work/$dest"
+      ;;
+    bin)
+      mkdir -p "$work/$rest"
+      cp "$binary" "$work/$rest/korrin-patch"
+      ;;
+    link)
+      set -- $rest
+      mkdir -p "$(dirname "$work/$2")"
+      ln -s "$work/$1" "$work/$2"
+      ;;
+    run)
+      run "$rest"
+      ;;
+    dump)
+      echo "# bytes of $rest" >>"$transcript"
+      od -A x -t x1 -v "$work/$rest" >>"$transcript"
+      ;;
+    ls)
+      echo "# files in $rest" >>"$transcript"
+      (cd "$work/$rest" && LC_ALL=C ls -A) >>"$transcript"
+      ;;
+    serve)
+      serve "$rest"
+      ;;
+    busy)
+      busy "$rest"
+      ;;
+    *)
+      echo "$steps: unknown step: $line" >&2
+      exit 1
+      ;;
+  esac
+done <"$steps"
+
+if [ "${KORRIN_UPDATE_GOLDEN:-}" = 1 ]; then
+  cp "$transcript" "$expected"
+  echo "wrote $expected"
+  exit 0
+fi
+diff -u "$expected" "$transcript"

@@ -1,0 +1,4 @@
+﻿patch:Marked
+description:Saved with a byte-order mark.
+param:num|1
+location:AABB

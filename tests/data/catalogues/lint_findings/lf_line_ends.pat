@@ -1,0 +1,4 @@
+patch:LF alone
+description:Saved with Unix line ends.
+param:num|1
+location:AABB

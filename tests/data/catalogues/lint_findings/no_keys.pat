@@ -1,0 +1,2 @@
+just a note
+another note

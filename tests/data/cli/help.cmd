@@ -1,0 +1,7 @@
+run --help
+run list --help
+run show --help
+run lint --help
+run update --help
+run check --help
+run apply --help

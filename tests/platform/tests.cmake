@@ -1,0 +1,1 @@
+korrin_gui_test(sckhttp_test platform/sckhttp_test.cpp)
