@@ -1,5 +1,5 @@
-// The fast first-occurrence search and the engine built on it, against a plain search: any data,
-// any needles, any range, and edits whose later signatures may be written by earlier ones.
+// The fast searches and the engine built on them, against a plain search: any data, any needles,
+// any range, every occurrence, and edits whose later signatures may be written by earlier ones.
 //
 // Input: a flags byte, then up to eight needles, each a length byte (0 to 15) and its bytes, then
 // the data. Flag 1 pads the data at its front so that the needles fall across the border of the
@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "check.h"
+#include "patch/occurrences.h"
 #include "patch/search.h"
 #include "patch/vp_patch.h"
 
@@ -102,6 +103,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     const std::vector<std::size_t> each = patch::FindFirstEach(data, views);
     for (std::size_t i = 0; i < needles.size(); ++i) {
         KORRIN_FUZZ_CHECK(each[i] == PlainFind(data, needles[i]), input);
+    }
+
+    // Every occurrence, overlapping ones included, and the first few of them in order.
+    constexpr std::size_t kOffsetLimit = 4;
+    const std::vector<patch::Occurrences> every = patch::FindEvery(data, views, kOffsetLimit);
+    KORRIN_FUZZ_CHECK(every.size() == needles.size(), input);
+    for (std::size_t i = 0; i < needles.size(); ++i) {
+        std::vector<std::size_t> offsets;
+        std::size_t count = 0;
+        for (std::size_t at = PlainFind(data, needles[i]); at != patch::kNotFound;
+             at = PlainFind(data, needles[i], at + 1)) {
+            if (offsets.size() < kOffsetLimit) offsets.push_back(at);
+            ++count;
+        }
+        KORRIN_FUZZ_CHECK(every[i].count == count, input);
+        KORRIN_FUZZ_CHECK(every[i].offsets == offsets, input);
     }
 
     // The edits in turn: needle i is the signature and needle i + 1 the bytes written after it,
