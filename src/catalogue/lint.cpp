@@ -119,10 +119,10 @@ class Linter {
             editorLine += 1 + static_cast<int>(std::count(line.begin(), line.end(), '\n'));
         }
         CheckWhole();
-        constexpr int kLast = std::numeric_limits<int>::max();
         std::stable_sort(findings_.begin(), findings_.end(),
-                         [kLast](const LintFinding& a, const LintFinding& b) {
+                         [](const LintFinding& a, const LintFinding& b) {
                              // File-wide findings last: they sum up what the lines did not give.
+                             constexpr int kLast = std::numeric_limits<int>::max();
                              const int la = a.line == 0 ? kLast : a.line;
                              const int lb = b.line == 0 ? kLast : b.line;
                              return la < lb;
