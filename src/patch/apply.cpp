@@ -16,27 +16,6 @@ bool HasWildcard(std::string_view pattern) {
     return pattern.find_first_of("*?") != std::string_view::npos;
 }
 
-// * matches any run of characters, ? any one; everything else itself.
-bool WildcardMatch(std::string_view pattern, std::string_view name) {
-    std::size_t p = 0, n = 0;
-    std::size_t starAt = std::string_view::npos, resumeAt = 0;
-    while (n < name.size()) {
-        if (p < pattern.size() && (pattern[p] == '?' || pattern[p] == name[n])) {
-            ++p, ++n;
-        } else if (p < pattern.size() && pattern[p] == '*') {
-            starAt = p++;
-            resumeAt = n;
-        } else if (starAt != std::string_view::npos) {
-            p = starAt + 1;
-            n = ++resumeAt;
-        } else {
-            return false;
-        }
-    }
-    while (p < pattern.size() && pattern[p] == '*') ++p;
-    return p == pattern.size();
-}
-
 struct Plan {
     bool orMode = false;
     std::vector<Edit> edits;
