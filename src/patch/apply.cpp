@@ -26,10 +26,9 @@ struct Plan {
 // never succeed costs no reading and writes nothing.
 std::optional<Plan> MakePlan(const ApplyRequest& request) {
     Plan plan;
-    std::string_view locations = request.locationList;
-    plan.orMode = StartsWith(locations, catalogue::kOrPrefix);
-    if (plan.orMode) locations.remove_prefix(catalogue::kOrPrefix.size());
-    const std::vector<std::string> signatures = SplitList(locations, ',');
+    const catalogue::Locations locations = catalogue::SplitLocations(request.locationList);
+    plan.orMode = locations.orMode;
+    const std::vector<std::string>& signatures = locations.signatures;
     if (signatures.empty()) return std::nullopt;
 
     std::vector<std::string> items;
