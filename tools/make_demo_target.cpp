@@ -67,10 +67,8 @@ Bytes Filler(std::size_t size) {
 }
 
 std::vector<Bytes> Signatures(const patch::ApplyRequest& request) {
-    std::string_view list = request.locationList;
-    if (korrin::StartsWith(list, catalogue::kOrPrefix)) list.remove_prefix(3);
     std::vector<Bytes> signatures;
-    for (const std::string& text : korrin::SplitList(list, ',')) {
+    for (const std::string& text : catalogue::SplitLocations(request.locationList).signatures) {
         signatures.push_back(patch::HexToBytes(text));
     }
     return signatures;

@@ -38,4 +38,25 @@ std::string LowerCase(std::string_view text) {
     return out;
 }
 
+bool WildcardMatch(std::string_view pattern, std::string_view name) {
+    std::size_t p = 0, n = 0;
+    // Where the last * stood, and where in name its match would grow next on a mismatch.
+    std::size_t star = std::string_view::npos, resume = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && (pattern[p] == '?' || pattern[p] == name[n])) {
+            ++p, ++n;
+        } else if (p < pattern.size() && pattern[p] == '*') {
+            star = p++;
+            resume = n;
+        } else if (star != std::string_view::npos) {
+            p = star + 1;
+            n = ++resume;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*') ++p;
+    return p == pattern.size();
+}
+
 }  // namespace korrin

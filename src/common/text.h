@@ -20,6 +20,10 @@ std::vector<std::string> SplitList(std::string_view text, char sep);
 // Lower-cases the ASCII letters A-Z and leaves every other byte as it is.
 std::string LowerCase(std::string_view text);
 
+// Whether name matches pattern, in which * stands for any run of characters and ? for any one;
+// every other character stands for itself, letter case included.
+bool WildcardMatch(std::string_view pattern, std::string_view name);
+
 // True when text begins with prefix, compared exactly.
 inline bool StartsWith(std::string_view text, std::string_view prefix) {
     return text.substr(0, prefix.size()) == prefix;

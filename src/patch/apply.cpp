@@ -16,27 +16,6 @@ bool HasWildcard(std::string_view pattern) {
     return pattern.find_first_of("*?") != std::string_view::npos;
 }
 
-// * matches any run of characters, ? any one; everything else itself.
-bool WildcardMatch(std::string_view pattern, std::string_view name) {
-    std::size_t p = 0, n = 0;
-    std::size_t starAt = std::string_view::npos, resumeAt = 0;
-    while (n < name.size()) {
-        if (p < pattern.size() && (pattern[p] == '?' || pattern[p] == name[n])) {
-            ++p, ++n;
-        } else if (p < pattern.size() && pattern[p] == '*') {
-            starAt = p++;
-            resumeAt = n;
-        } else if (starAt != std::string_view::npos) {
-            p = starAt + 1;
-            n = ++resumeAt;
-        } else {
-            return false;
-        }
-    }
-    while (p < pattern.size() && pattern[p] == '*') ++p;
-    return p == pattern.size();
-}
-
 struct Plan {
     bool orMode = false;
     std::vector<Edit> edits;
@@ -47,10 +26,9 @@ struct Plan {
 // never succeed costs no reading and writes nothing.
 std::optional<Plan> MakePlan(const ApplyRequest& request) {
     Plan plan;
-    std::string_view locations = request.locationList;
-    plan.orMode = StartsWith(locations, catalogue::kOrPrefix);
-    if (plan.orMode) locations.remove_prefix(catalogue::kOrPrefix.size());
-    const std::vector<std::string> signatures = SplitList(locations, ',');
+    const catalogue::Locations locations = catalogue::SplitLocations(request.locationList);
+    plan.orMode = locations.orMode;
+    const std::vector<std::string>& signatures = locations.signatures;
     if (signatures.empty()) return std::nullopt;
 
     std::vector<std::string> items;

@@ -24,29 +24,9 @@ bool SameName(std::string_view a, std::string_view b) {
     return a.size() == b.size() && LowerCase(a) == LowerCase(b);
 }
 
-// * for any run of characters, ? for any one; letter case is ignored, as in the original
-// platform's file names.
-bool WildcardMatch(std::string_view pattern, std::string_view name) {
-    const std::string p = LowerCase(pattern);
-    const std::string n = LowerCase(name);
-    std::size_t pi = 0, ni = 0;
-    std::size_t star = std::string::npos, starMatch = 0;
-    while (ni < n.size()) {
-        if (pi < p.size() && (p[pi] == '?' || p[pi] == n[ni])) {
-            ++pi;
-            ++ni;
-        } else if (pi < p.size() && p[pi] == '*') {
-            star = pi++;
-            starMatch = ni;
-        } else if (star != std::string::npos) {
-            pi = star + 1;
-            ni = ++starMatch;
-        } else {
-            return false;
-        }
-    }
-    while (pi < p.size() && p[pi] == '*') ++pi;
-    return pi == p.size();
+// Letter case is ignored, as in the original platform's file names.
+bool WildcardMatchAnyCase(std::string_view pattern, std::string_view name) {
+    return WildcardMatch(LowerCase(pattern), LowerCase(name));
 }
 
 enum class Use { kOpen, kKill };
@@ -121,8 +101,11 @@ class ScriptRunner {
         return names;
     }
 
+    // The running program's file, and the tool's other program, which may share the folder: an
+    // update run from the command line must not remove the window, nor the other way round.
     bool IsOwnExecutable(std::string_view name) const {
-        return !exe_.empty() && SameName(name, exe_);
+        if (!exe_.empty() && SameName(name, exe_)) return true;
+        return SameName(name, "korrin-patcher") || SameName(name, "korrin-patch");
     }
 
     void Kill(std::string_view pattern) {
@@ -132,7 +115,7 @@ class ScriptRunner {
             return;
         }
         for (const std::string& name : FolderNames()) {
-            if (!WildcardMatch(pattern, name)) continue;
+            if (!WildcardMatchAnyCase(pattern, name)) continue;
             if (IsOwnExecutable(name)) {
                 Note(command + " spared " + name + ", the program's own file");
             } else if (output_ && name == outputName_) {

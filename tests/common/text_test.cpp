@@ -43,6 +43,31 @@ TEST(SplitList, KeepsEmptyItemsAndTrimsNothing) {
     EXPECT_THAT(SplitList("|", '|'), ElementsAre("", ""));
 }
 
+TEST(WildcardMatch, StarsAndQuestionMarksWithLetterCase) {
+    struct Case {
+        const char* pattern;
+        const char* name;
+        bool match;
+    };
+    const Case cases[] = {
+        {"*", "", true},
+        {"*", "a.pat", true},
+        {"*.pat", "a.pat", true},
+        {"*.pat", "a.PAT", false},
+        {"?.pat", "ab.pat", false},
+        {"a*b*c", "aXbYbZc", true},
+        {"a*b", "aXbYc", false},
+        {"AAB*", "AAAB", false},
+        {"*AAB", "AAAB", true},
+        {"", "", true},
+        {"", "a", false},
+        {"a?", "a", false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(WildcardMatch(c.pattern, c.name), c.match) << c.pattern << " ~ " << c.name;
+    }
+}
+
 TEST(LowerCase, ChangesAsciiLettersOnly) {
     EXPECT_EQ(LowerCase("PaTcH:Ab\xC4"), "patch:ab\xC4");
 }

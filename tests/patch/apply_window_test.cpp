@@ -15,6 +15,7 @@
 #include <memory>
 
 #include "app/frmPatcher.h"
+#include "apply_table.h"
 #include "window_fixture.h"
 
 using korrin::frmPatcher;
@@ -23,10 +24,6 @@ namespace {
 
 const QString kMissing =
     QStringLiteral(" does not exist. Please verify the path is right in the 'Find' tab");
-const QString kFailed = QStringLiteral(
-    "Patch failed. This may be because the VP build you are trying to patch does not allow this "
-    "patch");
-const QString kDone = QStringLiteral("Patch completed successfully");
 const QString kIncomplete =
     QStringLiteral("This patch cannot be applied because its definition is incomplete: ");
 
@@ -60,89 +57,48 @@ class ApplyWindowTest : public QObject {
     }
     void cleanup() { fixture_.reset(); }
 
-    void applyWritesTheBytesAndSaysHowItWent_data() {
-        QTest::addColumn<QByteArray>("param");
-        QTest::addColumn<QByteArray>("location");
-        QTest::addColumn<int>("option");  // 0 or 1 for a "yn" patch; -1 types value instead
-        QTest::addColumn<QString>("value");
-        QTest::addColumn<QByteArray>("before");
-        QTest::addColumn<QByteArray>("after");
-        QTest::addColumn<QString>("message");
-        auto row = [](const char* name, const char* param, const char* location, int option,
-                      const QString& value, const char* before, const char* after,
-                      const QString& message) {
-            QTest::newRow(name) << QByteArray(param) << QByteArray(location) << option << value
-                                << Hex(before) << Hex(after) << message;
-        };
-        const QString none;
-        row("yn first option", "yn|On:9090|Off:E841", "0F8C51", 0, none, "110F8C51AAAA22",
-            "110F8C51909022", kDone);
-        row("yn second option", "yn|On:9090|Off:E841", "0F8C51", 1, none, "110F8C51AAAA22",
-            "110F8C51E84122", kDone);
-        row("num after each signature", "num|0", "AA,BB", -1, QStringLiteral("1000"),
-            "AA0000BB0000", "AAE803BBE803", kDone);
-        row("num fraction rounds to even", "num|0", "AA", -1, QStringLiteral("300.5"), "AA0000",
-            "AA2C01", kDone);
-        row("num above 65535", "num|0", "AA", -1, QStringLiteral("65536"), "AA1111", "AA00FF",
-            kDone);
-        row("num with no two-byte form", "num|0", "AA", -1, QStringLiteral("255.2"), "AA1111",
-            "AA1111", kFailed);
-        row("text", "text|x", "AA", -1, QStringLiteral("abc"), "AA000000", "AA616263", kDone);
-        row("text outside the code page", "text|x", "AA", -1, QStringLiteral("a\u20AC\U0001F600"),
-            "AA000000", "AA613F3F", kDone);
-        row("text written past the end is dropped", "text|x", "AA", -1, QStringLiteral("abcdef"),
-            "00AA0000", "00AA6162", kDone);
-        row("first occurrence only", "yn|On:FF|Off:00", "2233", 0, none, "223300223300",
-            "2233FF223300", kDone);
-        row("later signature matches bytes an earlier one wrote", "yn|On:BBDD,EE|Off:00,00",
-            "AA,BBDD", 0, none, "00AA000000", "00AABBDDEE", kDone);
-        row("and-mode missing signature writes nothing", "yn|On:90,90|Off:00,00", "AA,CC", 0, none,
-            "AA00BB00", "AA00BB00", kFailed);
-        row("or-mode second alternative", "yn|On:90,91|Off:00,00", "or|CC,BB", 0, none, "AA00BB00",
-            "AA00BB91", kDone);
-        row("or-mode both alternatives", "yn|On:90,91|Off:00,00", "or|AA,BB", 0, none, "AA00BB00",
-            "AA90BB91", kDone);
-        row("or-mode none found", "yn|On:90,91|Off:00,00", "or|CC,DD", 0, none, "AA00BB00",
-            "AA00BB00", kFailed);
-        row("upper-case OR is and-mode", "yn|On:90|Off:00", "OR|AA", 0, none, "AA00", "AA00",
-            kFailed);
-        row("kind none of the three", "other|x", "AA", -1, none, "AA00", "AA00", kFailed);
-        row("option list shorter than the signatures", "yn|On:90|Off:00", "AA,BB", 0, none,
-            "AA00BB00", "AA00BB00", kFailed);
-        row("signature of lower-case digits", "yn|On:90|Off:00", "aa", 0, none, "AA00", "AA00",
-            kFailed);
+    // The table that korrin-patch runs too: the same definition, target and value must give
+    // the same message and bytes through the window.
+    void applyMatchesTheSharedTable_data() {
+        QTest::addColumn<int>("index");
+        const auto cases = korrin::testing::ReadApplyTable(KORRIN_TEST_DATA "/apply_table.txt");
+        QVERIFY(cases.size() > 20);
+        for (std::size_t i = 0; i < cases.size(); ++i) {
+            QTest::newRow(cases[i].name.c_str()) << static_cast<int>(i);
+        }
     }
 
-    void applyWritesTheBytesAndSaysHowItWent() {
-        QFETCH(QByteArray, param);
-        QFETCH(QByteArray, location);
-        QFETCH(int, option);
-        QFETCH(QString, value);
-        QFETCH(QByteArray, before);
-        QFETCH(QByteArray, after);
-        QFETCH(QString, message);
-
+    void applyMatchesTheSharedTable() {
+        QFETCH(int, index);
+        const korrin::testing::ApplyCase c = korrin::testing::ReadApplyTable(
+            KORRIN_TEST_DATA "/apply_table.txt")[static_cast<std::size_t>(index)];
         QTemporaryDir folder;
         const QString program = folder.path() + QStringLiteral("/");
-        WriteFile(program + QStringLiteral("case.pat"),
-                  "patch:Case\r\nparam:" + param + "\r\nlocation:" + location + "\r\n");
+        WriteFile(program + QStringLiteral("case.pat"), QByteArray::fromStdString(c.definition));
         const QString target = program + QStringLiteral("vplaces.exe");
-        WriteFile(target, before);
+        if (c.target) WriteFile(target, QByteArray::fromStdString(*c.target));
 
         frmPatcher w(program);
-        w.txtDir->setText(target);
         w.tabPick_Click(0);
-        if (option >= 0) {
-            QTest::mouseClick(w.opOnOff[option], Qt::LeftButton);
-            QVERIFY(w.opOnOff[option]->isChecked());
-        } else if (!value.isNull()) {
-            w.txtValue->setText(value);
+        if (c.option) {
+            QRadioButton* option = w.opOnOff[static_cast<std::size_t>(*c.option - 1)];
+            QTest::mouseClick(option, Qt::LeftButton);
+            QVERIFY(option->isChecked());
         }
+        if (c.value) w.txtValue->setText(QString::fromStdString(*c.value));
+        w.txtDir->setText(target);
         QTest::mouseClick(w.cmdApply, Qt::LeftButton);
 
-        QCOMPARE(fixture_->messages, QStringList{message});
-        QCOMPARE(ReadFile(target).toHex(), after.toHex());
-        QCOMPARE(QDir(program).entryList(QDir::Files | QDir::Hidden).size(), 2);
+        QCOMPARE(fixture_->messages, QStringList{QFile::decodeName(QByteArray::fromStdString(
+                                         c.MessageFor(QFile::encodeName(target).toStdString())))});
+        if (c.target) {
+            QCOMPARE(ReadFile(target).toHex(' '),
+                     QByteArray::fromStdString(c.Expected()).toHex(' '));
+        } else {
+            QVERIFY(!QFile::exists(target));
+        }
+        // Nothing else appeared beside the target: no temporary file was left behind.
+        QCOMPARE(QDir(program).entryList(QDir::Files | QDir::Hidden).size(), c.target ? 2 : 1);
     }
 
     void applyRefusesWhatItCannotDo_data() {

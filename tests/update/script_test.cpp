@@ -125,3 +125,25 @@ TEST(Update, StopsWhenTheDescriptionCannotBeStoredOrReadBack) {
 
 }  // namespace
 }  // namespace korrin::update
+
+namespace korrin::update {
+namespace {
+
+// The window and the command line may share a folder: an update run by either leaves both.
+TEST(Update, SparesBothProgramsOfTheTool) {
+    const testing::TempFolder dir;
+    dir.Write("korrin-patcher", "window");
+    dir.Write("KORRIN-PATCH", "command line");
+    dir.Write("old.pat", "patch:Old\r\n");
+    const UpdateOutcome outcome = RunUpdate(platform::FileSystem::Default(), dir.folder(),
+                                            "kill *\r\nopen korrin-patch\r\nx\r\nclose\r\n",
+                                            "korrin-patcher");
+    EXPECT_TRUE(outcome.completed);
+    EXPECT_FALSE(dir.Exists("old.pat"));
+    EXPECT_EQ(dir.Read("korrin-patcher"), "window");
+    EXPECT_EQ(dir.Read("KORRIN-PATCH"), "command line");
+    EXPECT_EQ(outcome.notes.size(), 3u);
+}
+
+}  // namespace
+}  // namespace korrin::update
