@@ -14,7 +14,8 @@ seconds=${1:-60}
 build=build-fuzz
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_CXX_COMPILER=clang++ -DKORRIN_FUZZ=ON -DKORRIN_SANITIZE=ON \
-  -DKORRIN_BUILD_GUI=OFF -DKORRIN_BUILD_TESTS=OFF -DKORRIN_BUILD_BENCH=OFF >/dev/null
+  -DKORRIN_BUILD_GUI=OFF -DKORRIN_BUILD_CLI=OFF -DKORRIN_BUILD_TESTS=OFF -DKORRIN_BUILD_BENCH=OFF \
+  >/dev/null
 targets=(definition apply hex number reception script search)
 cmake --build "$build" --parallel "$(nproc)" --target "${targets[@]/%/_fuzz}"
 
