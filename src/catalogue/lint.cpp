@@ -37,18 +37,6 @@ std::string_view KeyName(Key key) {
     return "";
 }
 
-std::string HexPairs(std::string_view bytes) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string hex;
-    for (const char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        if (!hex.empty()) hex.push_back(' ');
-        hex.push_back(kDigits[b >> 4]);
-        hex.push_back(kDigits[b & 0x0F]);
-    }
-    return hex;
-}
-
 std::string_view WhyDropped(std::string_view chunk) {
     if (chunk.size() == 1) return "a lone last character";
     if (chunk.find_first_of(" \t") != std::string_view::npos) return "a blank";

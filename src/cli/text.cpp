@@ -28,19 +28,6 @@ std::string Printable(std::string_view latin1) {
     return Latin1ToUtf8(escaped);
 }
 
-std::string HexPairs(std::string_view bytes) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string hex;
-    hex.reserve(bytes.size() * 3);
-    for (const char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        if (!hex.empty()) hex.push_back(' ');
-        hex.push_back(kDigits[b >> 4]);
-        hex.push_back(kDigits[b & 0x0F]);
-    }
-    return hex;
-}
-
 std::string Offset(std::size_t offset) {
     char text[48];
     std::snprintf(text, sizeof text, "0x%08zX (%zu)", offset, offset);

@@ -10,10 +10,6 @@ namespace korrin::cli {
 // even when a title swallowed the rest of a file whose lines end in LF alone.
 std::string Printable(std::string_view latin1);
 
-// Bytes as upper-case hexadecimal pairs with a blank between them, the way definitions write
-// them apart from the blank: "0F 8C 51".
-std::string HexPairs(std::string_view bytes);
-
 // An offset into the target as hex editors show it, with its decimal value: "0x0000002A (42)".
 std::string Offset(std::size_t offset);
 

@@ -38,6 +38,19 @@ std::string LowerCase(std::string_view text) {
     return out;
 }
 
+std::string HexPairs(std::string_view bytes) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string hex;
+    hex.reserve(bytes.size() * 3);
+    for (const char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        if (!hex.empty()) hex.push_back(' ');
+        hex.push_back(kDigits[b >> 4]);
+        hex.push_back(kDigits[b & 0x0F]);
+    }
+    return hex;
+}
+
 bool WildcardMatch(std::string_view pattern, std::string_view name) {
     std::size_t p = 0, n = 0;
     // Where the last * stood, and where in name its match would grow next on a mismatch.

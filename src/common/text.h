@@ -24,6 +24,9 @@ std::string LowerCase(std::string_view text);
 // every other character stands for itself, letter case included.
 bool WildcardMatch(std::string_view pattern, std::string_view name);
 
+// The bytes as upper-case hex pairs with one blank between them ("0F 8C 51"), as users read them.
+std::string HexPairs(std::string_view bytes);
+
 // True when text begins with prefix, compared exactly.
 inline bool StartsWith(std::string_view text, std::string_view prefix) {
     return text.substr(0, prefix.size()) == prefix;

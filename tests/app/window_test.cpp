@@ -15,7 +15,6 @@
 #include "window_fixture.h"
 
 using korrin::frmPatcher;
-using korrin::testing::Find;
 
 namespace {
 

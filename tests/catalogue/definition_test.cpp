@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "catalogue/catalogue.h"
+#include "forwarding_file_system.h"
 #include "temp_folder.h"
 
 using ::testing::ElementsAre;
@@ -143,30 +144,15 @@ TEST(Catalogue, ScansPatFilesInStableOrder) {
 
 // Lists like the real file system but cannot read one named file, as when it was removed or
 // locked between the listing and the read.
-class UnreadableFile final : public platform::FileSystem {
+class UnreadableFile final : public korrin::testing::ForwardingFileSystem {
   public:
     explicit UnreadableFile(std::string name) : name_(std::move(name)) {}
-    std::vector<std::string> ListFiles(const std::string& f, platform::FileStatus* s) override {
-        return real().ListFiles(f, s);
-    }
     platform::FileStatus ReadFile(const std::string& path, std::string* out) override {
-        if (path.size() >= name_.size() && path.ends_with(name_)) {
-            return {platform::FileError::kAccessDenied, path + ": locked"};
-        }
+        if (path.ends_with(name_)) return {platform::FileError::kAccessDenied, path + ": locked"};
         return real().ReadFile(path, out);
     }
-    platform::FileStatus NewWritableFile(const std::string& p,
-                                         std::unique_ptr<platform::WritableFile>* f) override {
-        return real().NewWritableFile(p, f);
-    }
-    platform::FileStatus RemoveFile(const std::string& p) override { return real().RemoveFile(p); }
-    platform::FileStatus RenameFile(const std::string& a, const std::string& b) override {
-        return real().RenameFile(a, b);
-    }
-    bool IsRegularFile(const std::string& p) override { return real().IsRegularFile(p); }
 
   private:
-    static platform::FileSystem& real() { return platform::FileSystem::Default(); }
     std::string name_;
 };
 

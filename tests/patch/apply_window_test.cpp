@@ -19,6 +19,8 @@
 #include "window_fixture.h"
 
 using korrin::frmPatcher;
+using korrin::testing::ReadFile;
+using korrin::testing::WriteFile;
 
 namespace {
 
@@ -29,17 +31,6 @@ const QString kIncomplete =
 
 QByteArray Hex(const char* hex) {
     return QByteArray::fromHex(hex);
-}
-
-void WriteFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QByteArray ReadFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
 }  // namespace

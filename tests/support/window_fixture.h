@@ -3,6 +3,8 @@
 // What the window tests share: a settings store of the test's own, emptied before each case,
 // and recorders in place of the modal message box and the folder dialog.
 
+#include <QFile>
+#include <QListWidget>
 #include <QSettings>
 #include <QStringList>
 #include <QtTest>
@@ -33,9 +35,25 @@ class WindowFixture {
     QStringList messages;
 };
 
-template <typename T>
-T* Find(QObject* root, const QString& name) {
-    return root->findChild<T*>(name);
+inline void WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+// The file's bytes, or the empty array when it cannot be read.
+inline QByteArray ReadFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The titles the list shows: each entry's text up to the run of blanks before its file name.
+inline QStringList Titles(const QListWidget* list) {
+    QStringList titles;
+    for (int row = 0; row < list->count(); ++row) {
+        titles << list->item(row)->text().section(QString(100, QLatin1Char(' ')), 0, 0);
+    }
+    return titles;
 }
 
 }  // namespace korrin::testing

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <map>
 
+#include "forwarding_file_system.h"
 #include "temp_folder.h"
 #include "update/update.h"
 
@@ -82,27 +83,12 @@ TEST(Update, EveryCaseLeavesWhatItsExpectedFileShows) {
 
 // The real file system, except that the description file cannot be read back, as when another
 // program locks it right after it was written.
-class DescriptionUnreadable final : public platform::FileSystem {
+class DescriptionUnreadable final : public testing::ForwardingFileSystem {
   public:
-    std::vector<std::string> ListFiles(const std::string& f, platform::FileStatus* s) override {
-        return real().ListFiles(f, s);
-    }
     platform::FileStatus ReadFile(const std::string& path, std::string* out) override {
         if (path.ends_with("/patch.dsc")) return {platform::FileError::kAccessDenied, "locked"};
         return real().ReadFile(path, out);
     }
-    platform::FileStatus NewWritableFile(const std::string& p,
-                                         std::unique_ptr<platform::WritableFile>* f) override {
-        return real().NewWritableFile(p, f);
-    }
-    platform::FileStatus RemoveFile(const std::string& p) override { return real().RemoveFile(p); }
-    platform::FileStatus RenameFile(const std::string& a, const std::string& b) override {
-        return real().RenameFile(a, b);
-    }
-    bool IsRegularFile(const std::string& p) override { return real().IsRegularFile(p); }
-
-  private:
-    static platform::FileSystem& real() { return platform::FileSystem::Default(); }
 };
 
 TEST(Update, StopsWhenTheDescriptionCannotBeStoredOrReadBack) {
@@ -135,9 +121,9 @@ TEST(Update, SparesBothProgramsOfTheTool) {
     dir.Write("korrin-patcher", "window");
     dir.Write("KORRIN-PATCH", "command line");
     dir.Write("old.pat", "patch:Old\r\n");
-    const UpdateOutcome outcome = RunUpdate(platform::FileSystem::Default(), dir.folder(),
-                                            "kill *\r\nopen korrin-patch\r\nx\r\nclose\r\n",
-                                            "korrin-patcher");
+    const UpdateOutcome outcome =
+        RunUpdate(platform::FileSystem::Default(), dir.folder(),
+                  "kill *\r\nopen korrin-patch\r\nx\r\nclose\r\n", "korrin-patcher");
     EXPECT_TRUE(outcome.completed);
     EXPECT_FALSE(dir.Exists("old.pat"));
     EXPECT_EQ(dir.Read("korrin-patcher"), "window");

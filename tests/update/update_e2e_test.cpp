@@ -22,30 +22,15 @@
 using korrin::frmPatcher;
 using korrin::WindowOwner;
 
+using korrin::testing::ReadFile;
+using korrin::testing::Titles;
+using korrin::testing::WriteFile;
+
 namespace {
 
 constexpr int kWait = 30000;
 const QString kAddress = QStringLiteral("127.0.0.1/patch/");
 const QString kCompleted = QStringLiteral("Auto update completed.");
-
-void Write(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
-    file.write(bytes);
-}
-
-QByteArray Read(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QStringList Titles(const QListWidget* list) {
-    QStringList titles;
-    for (int row = 0; row < list->count(); ++row) {
-        titles << list->item(row)->text().section(QString(100, QLatin1Char(' ')), 0, 0);
-    }
-    return titles;
-}
 
 }  // namespace
 
@@ -103,10 +88,10 @@ class UpdateEndToEndTest : public QObject {
         served_ = std::make_unique<QTemporaryDir>();
         program_ = std::make_unique<QTemporaryDir>();
         QVERIFY(QDir(served_->path()).mkdir(QStringLiteral("patch")));
-        Write(ProgramFile(QStringLiteral("old.pat")),
-              "patch:Old title\r\nparam:num|1\r\nlocation:AABB\r\n");
-        Write(ProgramFile(QStringLiteral("keep.pat")),
-              "patch:Kept\r\nparam:num|1\r\nlocation:AABB\r\n");
+        WriteFile(ProgramFile(QStringLiteral("old.pat")),
+                  "patch:Old title\r\nparam:num|1\r\nlocation:AABB\r\n");
+        WriteFile(ProgramFile(QStringLiteral("keep.pat")),
+                  "patch:Kept\r\nparam:num|1\r\nlocation:AABB\r\n");
     }
 
     void cleanup() {
@@ -122,16 +107,16 @@ class UpdateEndToEndTest : public QObject {
     void updateReplacesDefinitionsAndRebuildsTheCatalogue() {
         // The running program's own file may be neither deleted nor overwritten by a script.
         const QString self = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
-        Write(ProgramFile(self), "the program");
+        WriteFile(ProgramFile(self), "the program");
         const QByteArray newPat =
             "patch:New title\r\ndescription:Brand new.\r\nparam:num|5\r\nlocation:AABB\r\n";
-        Write(served_->filePath(QStringLiteral("patch/patch.dsc")),
-              "open description\r\nTwo patches changed.\r\n||\r\n\r\nThe old one is gone.\r\n"
-              "open new.pat\r\n" +
-                  newPat +
-                  "close\r\nopen keep.pat\r\npatch:Kept, renamed\r\nparam:num|1\r\n"
-                  "location:AABB\r\nclose\r\nkill old.pat\r\nkill " +
-                  self.toLocal8Bit() + "\r\nopen " + self.toLocal8Bit() + "\r\nreplaced\r\n");
+        WriteFile(served_->filePath(QStringLiteral("patch/patch.dsc")),
+                  "open description\r\nTwo patches changed.\r\n||\r\n\r\nThe old one is gone.\r\n"
+                  "open new.pat\r\n" +
+                      newPat +
+                      "close\r\nopen keep.pat\r\npatch:Kept, renamed\r\nparam:num|1\r\n"
+                      "location:AABB\r\nclose\r\nkill old.pat\r\nkill " +
+                      self.toLocal8Bit() + "\r\nopen " + self.toLocal8Bit() + "\r\nreplaced\r\n");
         StartServer();
         QPointer<frmPatcher> old = Load(kAddress);
         QSignalSpy reloaded(owner_.get(), &WindowOwner::reloaded);
@@ -148,10 +133,10 @@ class UpdateEndToEndTest : public QObject {
                  QStringLiteral("Two patches changed.\r\n\r\nThe old one is gone.\r\n"));
         QCOMPARE(Titles(w->lstPatch),
                  (QStringList{QStringLiteral("Kept, renamed"), QStringLiteral("New title")}));
-        QCOMPARE(Read(ProgramFile(QStringLiteral("new.pat"))), newPat);
+        QCOMPARE(ReadFile(ProgramFile(QStringLiteral("new.pat"))), newPat);
         QVERIFY(!QFile::exists(ProgramFile(QStringLiteral("old.pat"))));
         QVERIFY(!QFile::exists(ProgramFile(QStringLiteral("patch.dsc"))));
-        QCOMPARE(Read(ProgramFile(self)), QByteArray("the program"));
+        QCOMPARE(ReadFile(ProgramFile(self)), QByteArray("the program"));
         // A fresh window: its layout state, the Find tab in view.
         QCOMPARE(w->perDone->width(), 8);
         QVERIFY(w->tabForm[1]->isVisible() && !w->tabForm[2]->isVisible());
@@ -172,8 +157,8 @@ class UpdateEndToEndTest : public QObject {
         QFETCH(bool, folderGone);
         QFETCH(QString, message);
         if (served) {
-            Write(served_->filePath(QStringLiteral("patch/patch.dsc")),
-                  "open description\r\nNever shown.\r\nkill keep.pat\r\n");
+            WriteFile(served_->filePath(QStringLiteral("patch/patch.dsc")),
+                      "open description\r\nNever shown.\r\nkill keep.pat\r\n");
         }
         StartServer();
         frmPatcher* w = Load(kAddress);

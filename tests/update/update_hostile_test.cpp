@@ -28,21 +28,14 @@
 using korrin::frmPatcher;
 using korrin::WindowOwner;
 
+using korrin::testing::ReadFile;
+using korrin::testing::Titles;
+using korrin::testing::WriteFile;
+
 namespace {
 
 constexpr int kWait = 60000;
 const QString kCompleted = QStringLiteral("Auto update completed.");
-
-void Write(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
-    file.write(bytes);
-}
-
-QByteArray Read(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 QByteArray Answer(const QByteArray& body) {
     return "HTTP/1.0 200 OK\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" +
@@ -148,7 +141,7 @@ class UpdateHostileTest : public QObject {
             } else if (entry.isDir()) {
                 seen[path] = "<folder>";
             } else if (entry.path() != App() || entry.fileName() == self_) {
-                seen[path] = Read(entry.filePath());
+                seen[path] = ReadFile(entry.filePath());
             }
         }
         return seen;
@@ -163,8 +156,9 @@ class UpdateHostileTest : public QObject {
                 std::filesystem::remove(entry.path());
             }
         }
-        Write(AppFile(QStringLiteral("old.pat")), "patch:Old\r\nparam:num|1\r\nlocation:AABB\r\n");
-        Write(AppFile(QStringLiteral("notes.txt")), "notes");
+        WriteFile(AppFile(QStringLiteral("old.pat")),
+                  "patch:Old\r\nparam:num|1\r\nlocation:AABB\r\n");
+        WriteFile(AppFile(QStringLiteral("notes.txt")), "notes");
     }
 
     QByteArray AppState() const {
@@ -172,7 +166,7 @@ class UpdateHostileTest : public QObject {
         for (const auto& entry : std::filesystem::directory_iterator(AppPath())) {
             if (entry.is_regular_file()) {
                 files[entry.path().filename().string()] =
-                    Read(QFile::decodeName(entry.path().c_str()));
+                    ReadFile(QFile::decodeName(entry.path().c_str()));
             }
         }
         QByteArray state;
@@ -216,12 +210,12 @@ class UpdateHostileTest : public QObject {
         const QDir root(root_->path());
         QVERIFY(root.mkpath(QStringLiteral("app/sub")));
         QVERIFY(root.mkpath(QStringLiteral("other")));
-        Write(root.filePath(QStringLiteral("victim.pat")), "patch:Outside\r\n");
-        Write(root.filePath(QStringLiteral("secret")), "not for updates");
-        Write(root.filePath(QStringLiteral("other/y.pat")), "patch:Sibling\r\n");
-        Write(root.filePath(QStringLiteral("app/sub/x.pat")), "patch:Below\r\n");
+        WriteFile(root.filePath(QStringLiteral("victim.pat")), "patch:Outside\r\n");
+        WriteFile(root.filePath(QStringLiteral("secret")), "not for updates");
+        WriteFile(root.filePath(QStringLiteral("other/y.pat")), "patch:Sibling\r\n");
+        WriteFile(root.filePath(QStringLiteral("app/sub/x.pat")), "patch:Below\r\n");
         self_ = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
-        Write(AppFile(self_), "the program");
+        WriteFile(AppFile(self_), "the program");
         ResetApp();
         untouchable_ = Untouchable();
 
@@ -309,7 +303,7 @@ class UpdateHostileTest : public QObject {
         const QString message = Update(All(Answer(script)), QString::fromLatin1(script));
         QCOMPARE(message, kCompleted);
         QCOMPARE(Untouchable(), untouchable_);
-        QCOMPARE(Read(AppFile(self_)), QByteArray("the program"));
+        QCOMPARE(ReadFile(AppFile(self_)), QByteArray("the program"));
     }
 
     // The same header or body for ever: the window stops at its size limit and closes the

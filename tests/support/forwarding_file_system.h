@@ -1,0 +1,36 @@
+#pragma once
+
+// The real file system behind a seam: a test double derives from this and overrides only the
+// operation it makes fail.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/file_system.h"
+
+namespace korrin::testing {
+
+class ForwardingFileSystem : public platform::FileSystem {
+  public:
+    std::vector<std::string> ListFiles(const std::string& f, platform::FileStatus* s) override {
+        return real().ListFiles(f, s);
+    }
+    platform::FileStatus ReadFile(const std::string& p, std::string* out) override {
+        return real().ReadFile(p, out);
+    }
+    platform::FileStatus NewWritableFile(const std::string& p,
+                                         std::unique_ptr<platform::WritableFile>* f) override {
+        return real().NewWritableFile(p, f);
+    }
+    platform::FileStatus RemoveFile(const std::string& p) override { return real().RemoveFile(p); }
+    platform::FileStatus RenameFile(const std::string& a, const std::string& b) override {
+        return real().RenameFile(a, b);
+    }
+    bool IsRegularFile(const std::string& p) override { return real().IsRegularFile(p); }
+
+  protected:
+    static platform::FileSystem& real() { return platform::FileSystem::Default(); }
+};
+
+}  // namespace korrin::testing
