@@ -38,6 +38,8 @@ TEST(RehearseApply, ForetellsApplyForEveryCaseOfTheTable) {
         const std::string applied = dir.Write("applied.exe", *c.target);
         const std::string rehearsed = dir.Write("rehearsed.exe", *c.target);
         const ApplyResult expected = ApplyPatch(fs, RequestFor(c, applied));
+        EXPECT_EQ(expected.message, c.MessageFor(applied));
+        EXPECT_EQ(dir.Read("applied.exe"), c.Expected());
 
         vpPatch engine(fs);
         ASSERT_EQ(engine.LoadExe(rehearsed), 1);
