@@ -10,11 +10,12 @@
 #include <string>
 #include <string_view>
 
+#include "forwarding_file_system.h"
 #include "platform/file_system.h"
 
 namespace korrin::testing {
 
-class FaultyFileSystem final : public platform::FileSystem {
+class FaultyFileSystem final : public ForwardingFileSystem {
   public:
     // Every call of the step named denied fails with kAccessDenied; the first failures calls
     // of the step named failing fail with error. Steps are the names of the operations of
@@ -60,23 +61,12 @@ class FaultyFileSystem final : public platform::FileSystem {
         return platform::FileStatus::Ok();
     }
 
-    std::vector<std::string> ListFiles(const std::string& f, platform::FileStatus* s) override {
-        return real().ListFiles(f, s);
-    }
-    platform::FileStatus ReadFile(const std::string& p, std::string* out) override {
-        return real().ReadFile(p, out);
-    }
-    platform::FileStatus NewWritableFile(const std::string& p,
-                                         std::unique_ptr<platform::WritableFile>* f) override {
-        return real().NewWritableFile(p, f);
-    }
     platform::FileStatus RemoveFile(const std::string& p) override {
         return Pass("RemoveFile", [&] { return real().RemoveFile(p); });
     }
     platform::FileStatus RenameFile(const std::string& from, const std::string& to) override {
         return Pass("RenameFile", [&] { return real().RenameFile(from, to); });
     }
-    bool IsRegularFile(const std::string& p) override { return real().IsRegularFile(p); }
     platform::FileStatus ReadWholeFile(const std::string& p, platform::PageBuffer* out,
                                        platform::FileInfo* info) override {
         return real().ReadWholeFile(p, out, info);
@@ -170,8 +160,6 @@ class FaultyFileSystem final : public platform::FileSystem {
         FaultyFileSystem& fs_;
         std::unique_ptr<platform::WritableFile> real_;
     };
-
-    static platform::FileSystem& real() { return platform::FileSystem::Default(); }
 
     bool Here(Fault fault) const { return sweepFault_ == fault && steps_ == sweepStep_; }
     [[noreturn]] static void Die() {
