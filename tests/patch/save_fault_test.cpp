@@ -4,11 +4,8 @@
 #include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <sched.h>
 #include <signal.h>
 #include <sys/file.h>
-#include <sys/mount.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -28,8 +25,6 @@ namespace {
 using korrin::testing::EntriesOf;
 using korrin::testing::TempFolder;
 using ::testing::ElementsAre;
-using ::testing::HasSubstr;
-using ::testing::StartsWith;
 
 std::string Filler(std::size_t size) {
     std::string data(size, '\0');
@@ -44,62 +39,9 @@ int PatchAndSave(vpPatch& engine, const std::string& path) {
     return engine.SaveExe(path);
 }
 
-TEST(SaveFault, FileSizeLimit) {
-    const TempFolder dir;
-    const std::string before = Filler(64 * 1024);
-    const std::string path = dir.Write("vplaces.exe", before);
+// A file system that fills up at every point of the save, and a file size limit at every point,
+// are swept in save_sweep_test.cpp.
 
-    // The limit makes write() fail with EFBIG instead of killing the process.
-    struct sigaction ignore {
-    }, old{};
-    ignore.sa_handler = SIG_IGN;
-    ASSERT_EQ(::sigaction(SIGXFSZ, &ignore, &old), 0);
-    rlimit limit{}, saved{};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    limit = saved;
-    limit.rlim_cur = 16 * 1024;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
-
-    vpPatch engine(platform::FileSystem::Default());
-    const int status = PatchAndSave(engine, path);
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    ::sigaction(SIGXFSZ, &old, nullptr);
-
-    EXPECT_EQ(status, 0);
-    EXPECT_THAT(engine.message(), StartsWith("VPLACES.EXE could not be saved: "));
-    EXPECT_THAT(engine.message(), HasSubstr("File too large"));
-    EXPECT_EQ(dir.Read("vplaces.exe"), before);
-    EXPECT_THAT(EntriesOf(dir), ElementsAre("vplaces.exe"));
-}
-
-// A file system with room for the target but not for a second copy of it.
-TEST(SaveFault, FullFileSystem) {
-    if (::unshare(CLONE_NEWNS) != 0) {
-        GTEST_SKIP() << "no private mount namespace here: " << std::strerror(errno);
-    }
-    if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
-        GTEST_SKIP() << "cannot make mounts private: " << std::strerror(errno);
-    }
-    const TempFolder dir;
-    if (::mount("tmpfs", dir.path().c_str(), "tmpfs", 0, "size=256k") != 0) {
-        GTEST_SKIP() << "cannot mount a small tmpfs: " << std::strerror(errno);
-    }
-    const std::string before = Filler(160 * 1024);
-    const std::string path = dir.Write("vplaces.exe", before);
-
-    vpPatch engine(platform::FileSystem::Default());
-    const int status = PatchAndSave(engine, path);
-    const std::string after = dir.Read("vplaces.exe");
-    const std::vector<std::string> entries = EntriesOf(dir);
-    ::umount2(dir.path().c_str(), MNT_DETACH);
-
-    EXPECT_EQ(status, 0);
-    EXPECT_THAT(engine.message(), HasSubstr("No space left on device"));
-    EXPECT_EQ(after, before);
-    EXPECT_THAT(entries, ElementsAre("vplaces.exe"));
-}
-
-// The target program running from the target file: Linux refuses to open it for writing.
 TEST(SaveFault, RunningExecutable) {
     const TempFolder dir;
     const std::string path = dir.file("vplaces.exe");
