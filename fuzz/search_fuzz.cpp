@@ -41,29 +41,26 @@ std::size_t PlainFind(std::string_view data, std::string_view needle, std::size_
 class OneFile final : public platform::FileSystem {
   public:
     explicit OneFile(std::string_view bytes) : bytes_(bytes) {}
-    platform::FileStatus ReadWholeFile(const std::string&, platform::PageBuffer* out,
-                                       platform::FileInfo* info) override {
-        if (!out->Allocate(bytes_.size())) return {platform::FileError::kOther, "no memory"};
+    Status ReadWholeFile(const std::string&, platform::PageBuffer* out,
+                         platform::FileInfo* info) override {
+        if (!out->Allocate(bytes_.size())) return {ErrorCode::kOther, "no memory"};
         std::copy(bytes_.begin(), bytes_.end(), out->data());
         if (info != nullptr) *info = platform::FileInfo{};
-        return platform::FileStatus::Ok();
+        return Status::Ok();
     }
-    std::vector<std::string> ListFiles(const std::string&, platform::FileStatus* s) override {
-        *s = platform::FileStatus::Unsupported("ListFiles");
+    std::vector<std::string> ListFiles(const std::string&, Status* s) override {
+        *s = Status::Unsupported("ListFiles");
         return {};
     }
-    platform::FileStatus ReadFile(const std::string&, std::string*) override {
-        return platform::FileStatus::Unsupported("ReadFile");
+    Status ReadFile(const std::string&, std::string*) override {
+        return Status::Unsupported("ReadFile");
     }
-    platform::FileStatus NewWritableFile(const std::string&,
-                                         std::unique_ptr<platform::WritableFile>*) override {
-        return platform::FileStatus::Unsupported("NewWritableFile");
+    Status NewWritableFile(const std::string&, std::unique_ptr<platform::WritableFile>*) override {
+        return Status::Unsupported("NewWritableFile");
     }
-    platform::FileStatus RemoveFile(const std::string&) override {
-        return platform::FileStatus::Unsupported("RemoveFile");
-    }
-    platform::FileStatus RenameFile(const std::string&, const std::string&) override {
-        return platform::FileStatus::Unsupported("RenameFile");
+    Status RemoveFile(const std::string&) override { return Status::Unsupported("RemoveFile"); }
+    Status RenameFile(const std::string&, const std::string&) override {
+        return Status::Unsupported("RenameFile");
     }
     bool IsRegularFile(const std::string&) override { return true; }
 

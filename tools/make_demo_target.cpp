@@ -165,19 +165,23 @@ int main(int argc, char** argv) {
     const std::string check = output + ".check";
     for (const auto& [name, request] : definitions) {
         for (patch::ApplyRequest variant : Variants(request)) {
-            platform::WriteWholeFile(fs, check, data);
+            if (const korrin::Status copied = platform::WriteWholeFile(fs, check, data);
+                !copied.ok()) {
+                return Fail(copied.reason);
+            }
             variant.targetPath = check;
             const patch::ApplyResult result = patch::ApplyPatch(fs, variant);
             if (!result.succeeded()) {
-                fs.RemoveFile(check);
+                korrin::IgnoreStatus(fs.RemoveFile(check),
+                                     "the check copy is the build's own scratch file");
                 return Fail(name + (variant.secondOption ? " (second option): " : ": ") +
                             result.message);
             }
         }
     }
-    fs.RemoveFile(check);
+    korrin::IgnoreStatus(fs.RemoveFile(check), "the check copy is the build's own scratch file");
 
-    const platform::FileStatus written = platform::WriteWholeFile(fs, output, data);
+    const korrin::Status written = platform::WriteWholeFile(fs, output, data);
     if (!written.ok()) return Fail(written.reason);
     std::printf("%s: %zu bytes, %zu signature sites from %zu definitions\n", output.c_str(),
                 data.size(), sites.size(), definitions.size());

@@ -14,7 +14,7 @@ std::optional<std::string> FileNameFromEntry(std::string_view entryText) {
 }
 
 std::vector<std::string> ListDefinitionFiles(platform::FileSystem& fs, const std::string& folder) {
-    platform::FileStatus status;
+    Status status;
     std::vector<std::string> names;
     for (std::string& name : fs.ListFiles(folder, &status)) {
         if (name.size() >= 4 && LowerCase(name.substr(name.size() - 4)) == ".pat") {

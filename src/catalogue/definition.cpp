@@ -108,7 +108,7 @@ DefinitionView ParseDefinition(std::string_view contents) {
 
 DefinitionView ReadDefinition(platform::FileSystem& fs, const std::string& path) {
     std::string contents;
-    const platform::FileStatus status = fs.ReadFile(path, &contents);
+    const Status status = fs.ReadFile(path, &contents);
     if (!status.ok()) {
         DefinitionView view;
         view.problems.push_back("its file cannot be read (" + status.reason + ")");

@@ -328,7 +328,7 @@ std::vector<FileLint> LintFolder(platform::FileSystem& fs, const std::string& fo
     for (std::string& name : ListDefinitionFiles(fs, folder)) {
         FileLint file{std::move(name), {}};
         std::string contents;
-        const platform::FileStatus status = fs.ReadFile(folder + file.fileName, &contents);
+        const Status status = fs.ReadFile(folder + file.fileName, &contents);
         if (status.ok()) {
             file.findings = LintDefinition(file.fileName, contents);
         } else {

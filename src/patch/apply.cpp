@@ -96,7 +96,7 @@ bool TargetExists(platform::FileSystem& fs, std::string_view pathText) {
     if (!last.empty() && !HasWildcard(last)) {
         return last.front() != '.' && fs.IsRegularFile(std::string(pathText));
     }
-    platform::FileStatus status;
+    Status status;
     const std::vector<std::string> names = fs.ListFiles(folder, &status);
     // A folder named with its separator at the end stands for any file in it.
     if (last.empty()) return !names.empty();
@@ -153,7 +153,7 @@ ApplyResult RehearseApply(
         return {ApplyOutcome::kPatchFailed, std::string(kPatchFailedMessage)};
     }
     // The save's own first question; what it is told no is the one message the save has.
-    if (fs.ProbeWritable(request.targetPath).error == platform::FileError::kAccessDenied) {
+    if (fs.ProbeWritable(request.targetPath).error == ErrorCode::kAccessDenied) {
         return {ApplyOutcome::kSaveFailed, std::string(kTargetOpenMessage)};
     }
     return {ApplyOutcome::kApplied, std::string(kPatchCompletedMessage)};

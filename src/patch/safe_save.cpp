@@ -5,9 +5,6 @@
 namespace korrin::patch {
 namespace {
 
-using platform::FileError;
-using platform::FileStatus;
-
 // A new file gets the mode a freshly created file usually has.
 constexpr std::uint32_t kNewFileMode = 0644;
 
@@ -23,8 +20,8 @@ SplitPath Split(const std::string& path) {
 }
 
 // A failure with the new copy: whatever the system said, the target itself was not refused.
-FileStatus WithNewCopy(FileStatus status, std::string_view what) {
-    status.error = FileError::kOther;
+Status WithNewCopy(Status status, std::string_view what) {
+    status.error = ErrorCode::kOther;
     status.reason = std::string(what) + status.reason;
     return status;
 }
@@ -32,10 +29,10 @@ FileStatus WithNewCopy(FileStatus status, std::string_view what) {
 // Puts data into the new, empty file. When the file on disk is still the one data was loaded
 // from, the system copies it and only the changed bytes are written, which spares a trip of
 // every byte through this process.
-FileStatus WriteContents(platform::WritableFile& file, const std::string& target,
-                         std::string_view data, std::span<const Change> changes, bool copy) {
+Status WriteContents(platform::WritableFile& file, const std::string& target, std::string_view data,
+                     std::span<const Change> changes, bool copy) {
     if (copy) {
-        FileStatus status = file.AppendFromFile(target, data.size());
+        Status status = file.AppendFromFile(target, data.size());
         for (auto c = changes.begin(); status.ok() && c != changes.end(); ++c) {
             status = file.WriteAt(c->at, data.substr(c->at, c->before.size()));
         }
@@ -48,15 +45,15 @@ FileStatus WriteContents(platform::WritableFile& file, const std::string& target
     return file.Append(data);
 }
 
-FileStatus FillTemp(platform::WritableFile& file, const std::string& target, std::string_view data,
-                    std::span<const Change> changes, bool copy, const platform::FileInfo& info,
-                    bool keepOwner) {
-    FileStatus status = WriteContents(file, target, data, changes, copy);
+Status FillTemp(platform::WritableFile& file, const std::string& target, std::string_view data,
+                std::span<const Change> changes, bool copy, const platform::FileInfo& info,
+                bool keepOwner) {
+    Status status = WriteContents(file, target, data, changes, copy);
     if (!status.ok()) return status;
     if (keepOwner) {
         // Only a privileged caller may give a file away; anyone else keeps the file as theirs.
         status = file.SetOwner(info.owner, info.group);
-        if (!status.ok() && status.error != FileError::kAccessDenied) return status;
+        if (!status.ok() && status.error != ErrorCode::kAccessDenied) return status;
     }
     // After the owner: a change of owner clears the set-id bits.
     status = file.SetMode(info.mode);
@@ -66,7 +63,7 @@ FileStatus FillTemp(platform::WritableFile& file, const std::string& target, std
     return file.Close();
 }
 
-SaveOutcome Failed(FileStatus status, TargetState target = TargetState::kUnchanged) {
+SaveOutcome Failed(Status status, TargetState target = TargetState::kUnchanged) {
     return {std::move(status), target};
 }
 
@@ -79,11 +76,11 @@ SaveOutcome OverwriteInPlace(platform::FileSystem& fs, const std::string& target
     // changed since the load and so differs from data anywhere, the whole of it as it is now.
     platform::PageBuffer current;
     if (!asLoaded) {
-        const FileStatus read = fs.ReadWholeFile(target, &current, nullptr);
+        const Status read = fs.ReadWholeFile(target, &current, nullptr);
         if (!read.ok()) return Failed(read);
     }
     std::unique_ptr<platform::WritableFile> file;
-    FileStatus status = fs.OpenForOverwrite(target, &file);
+    Status status = fs.OpenForOverwrite(target, &file);
     if (!status.ok()) return Failed(status);
 
     const std::uint64_t oldSize = asLoaded ? info.size : current.size();
@@ -95,7 +92,7 @@ SaveOutcome OverwriteInPlace(platform::FileSystem& fs, const std::string& target
         return status.ok() ? SaveOutcome{} : Failed(status, TargetState::kReplaced);
     }
 
-    FileStatus undo = FileStatus::Ok();
+    Status undo = Status::Ok();
     if (asLoaded) {
         // Writing the changed bytes' old values back, the latest change first, restores the file
         // whatever part of the write got through.
@@ -107,7 +104,7 @@ SaveOutcome OverwriteInPlace(platform::FileSystem& fs, const std::string& target
     }
     if (undo.ok() && oldSize != data.size()) undo = file->Truncate(oldSize);
     if (undo.ok()) undo = file->Sync();
-    const FileStatus closed = file->Close();
+    const Status closed = file->Close();
     if (undo.ok()) undo = closed;
     if (!undo.ok()) {
         status.reason += "; putting its old bytes back failed too: " + undo.reason;
@@ -125,9 +122,9 @@ SaveOutcome SaveFileSafely(platform::FileSystem& fs, const std::string& path, st
     std::string resolved;
     if (fs.ResolveLinks(path, &resolved).ok()) target = resolved;
 
-    FileStatus status = fs.ProbeWritable(target);
+    Status status = fs.ProbeWritable(target);
     bool exists = true;
-    if (status.error == FileError::kPathNotFound) {
+    if (status.error == ErrorCode::kPathNotFound) {
         exists = false;  // created below; a missing folder fails there
     } else if (!status.ok()) {
         return Failed(status);
@@ -147,13 +144,14 @@ SaveOutcome SaveFileSafely(platform::FileSystem& fs, const std::string& path, st
     const std::string stem = "." + parts.name + ".korrin-";
     // A save killed before its rename leaves its new copy behind; the next one clears it away,
     // so that they never pile up. Nothing depends on it succeeding.
-    fs.RemoveAbandonedTempFiles(parts.folder, stem);
+    IgnoreStatus(fs.RemoveAbandonedTempFiles(parts.folder, stem),
+                 "leftovers are cleared again next time");
 
     std::unique_ptr<platform::WritableFile> file;
     std::string tempPath;
     status = fs.NewTempFile(parts.folder, stem, &file, &tempPath);
     if (!status.ok()) {
-        if (exists && status.error == FileError::kAccessDenied) {
+        if (exists && status.error == ErrorCode::kAccessDenied) {
             return OverwriteInPlace(fs, target, data, info, changes, asLoaded);
         }
         return Failed(WithNewCopy(status, "cannot create a new file beside it: "));
@@ -165,11 +163,12 @@ SaveOutcome SaveFileSafely(platform::FileSystem& fs, const std::string& path, st
         status = fs.RenameFile(tempPath, target);
         // As in a sticky folder, where only the file's owner may replace it: the file itself
         // may still be written.
-        renameRefused = exists && status.error == FileError::kAccessDenied;
+        renameRefused = exists && status.error == ErrorCode::kAccessDenied;
     }
     if (!status.ok()) {
         file.reset();
-        fs.RemoveFile(tempPath);
+        IgnoreStatus(fs.RemoveFile(tempPath),
+                     "the copy is hidden and the next save clears it away");
         if (renameRefused) return OverwriteInPlace(fs, target, data, info, changes, asLoaded);
         return Failed(WithNewCopy(status, "writing its new copy failed: "));
     }

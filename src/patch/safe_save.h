@@ -28,7 +28,7 @@ enum class TargetState {
 };
 
 struct SaveOutcome {
-    platform::FileStatus status;
+    Status status;
     TargetState target = TargetState::kUnchanged;
 
     bool ok() const { return status.ok(); }

@@ -10,10 +10,10 @@ namespace korrin::patch {
 int vpPatch::LoadExe(const std::string& path) {
     ClearExeData();
     message_.clear();
-    const platform::FileStatus status = fs_.ReadWholeFile(path, &exeData_, &loaded_);
+    const Status status = fs_.ReadWholeFile(path, &exeData_, &loaded_);
     if (status.ok()) return 1;
     ClearExeData();
-    message_ = status.error == platform::FileError::kPathNotFound
+    message_ = status.error == ErrorCode::kPathNotFound
                    ? std::string(kInvalidPathMessage)
                    : "VPLACES.EXE could not be loaded: " + status.reason;
     return 0;
@@ -89,7 +89,7 @@ int vpPatch::SaveExe(const std::string& path) {
         loaded_ = platform::FileInfo();
         return 1;
     }
-    if (outcome.status.error == platform::FileError::kAccessDenied &&
+    if (outcome.status.error == ErrorCode::kAccessDenied &&
         outcome.target == TargetState::kUnchanged) {
         message_ = kTargetOpenMessage;
         return 0;

@@ -20,21 +20,21 @@ namespace {
 // The characters that mkostemp puts after a temporary file's stem.
 constexpr std::size_t kTempSuffixLength = 6;
 
-FileStatus FromErrno(int err, const std::string& what) {
-    FileStatus status;
+Status FromErrno(int err, const std::string& what) {
+    Status status;
     switch (err) {
         case ENOENT:
         case ENOTDIR:
-            status.error = FileError::kPathNotFound;
+            status.error = ErrorCode::kPathNotFound;
             break;
         case EACCES:
         case EPERM:
         case EROFS:
         case ETXTBSY:
-            status.error = FileError::kAccessDenied;
+            status.error = ErrorCode::kAccessDenied;
             break;
         default:
-            status.error = FileError::kOther;
+            status.error = ErrorCode::kOther;
             break;
     }
     status.reason = what + ": " + std::strerror(err);
@@ -48,7 +48,7 @@ class PosixWritableFile final : public WritableFile {
         if (fd_ >= 0) ::close(fd_);
     }
 
-    FileStatus Append(std::string_view data) override {
+    Status Append(std::string_view data) override {
         while (!data.empty()) {
             const ssize_t n = ::write(fd_, data.data(), data.size());
             if (n < 0) {
@@ -57,22 +57,22 @@ class PosixWritableFile final : public WritableFile {
             }
             data.remove_prefix(static_cast<std::size_t>(n));
         }
-        return FileStatus::Ok();
+        return Status::Ok();
     }
 
-    FileStatus Sync() override {
+    Status Sync() override {
         if (::fsync(fd_) != 0) return FromErrno(errno, path_);
-        return FileStatus::Ok();
+        return Status::Ok();
     }
 
-    FileStatus Close() override {
+    Status Close() override {
         const int fd = fd_;
         fd_ = -1;
         if (fd >= 0 && ::close(fd) != 0) return FromErrno(errno, path_);
-        return FileStatus::Ok();
+        return Status::Ok();
     }
 
-    FileStatus WriteAt(std::uint64_t offset, std::string_view data) override {
+    Status WriteAt(std::uint64_t offset, std::string_view data) override {
         while (!data.empty()) {
             const ssize_t n = ::pwrite(fd_, data.data(), data.size(), static_cast<off_t>(offset));
             if (n < 0) {
@@ -82,13 +82,13 @@ class PosixWritableFile final : public WritableFile {
             data.remove_prefix(static_cast<std::size_t>(n));
             offset += static_cast<std::uint64_t>(n);
         }
-        return FileStatus::Ok();
+        return Status::Ok();
     }
 
-    FileStatus AppendFromFile(const std::string& path, std::uint64_t size) override {
+    Status AppendFromFile(const std::string& path, std::uint64_t size) override {
         const int from = ::open(path.c_str(), O_RDONLY | O_NOCTTY | O_CLOEXEC);
         if (from < 0) return FromErrno(errno, path);
-        FileStatus status = FileStatus::Ok();
+        Status status = Status::Ok();
         while (size > 0) {
             const ssize_t n = ::copy_file_range(
                 from, nullptr, fd_, nullptr,
@@ -96,7 +96,7 @@ class PosixWritableFile final : public WritableFile {
             if (n < 0 && errno == EINTR) continue;
             if (n <= 0) {
                 status = n < 0 ? FromErrno(errno, path_)
-                               : FileStatus{FileError::kOther, path + ": shorter than expected"};
+                               : Status{ErrorCode::kOther, path + ": shorter than expected"};
                 break;
             }
             size -= static_cast<std::uint64_t>(n);
@@ -105,19 +105,19 @@ class PosixWritableFile final : public WritableFile {
         return status;
     }
 
-    FileStatus Truncate(std::uint64_t size) override {
+    Status Truncate(std::uint64_t size) override {
         if (::ftruncate(fd_, static_cast<off_t>(size)) != 0) return FromErrno(errno, path_);
-        return FileStatus::Ok();
+        return Status::Ok();
     }
 
-    FileStatus SetMode(std::uint32_t mode) override {
+    Status SetMode(std::uint32_t mode) override {
         if (::fchmod(fd_, static_cast<mode_t>(mode)) != 0) return FromErrno(errno, path_);
-        return FileStatus::Ok();
+        return Status::Ok();
     }
 
-    FileStatus SetOwner(std::uint32_t owner, std::uint32_t group) override {
+    Status SetOwner(std::uint32_t owner, std::uint32_t group) override {
         if (::fchown(fd_, owner, group) != 0) return FromErrno(errno, path_);
-        return FileStatus::Ok();
+        return Status::Ok();
     }
 
   private:
@@ -127,9 +127,9 @@ class PosixWritableFile final : public WritableFile {
 
 class PosixFileSystem final : public FileSystem {
   public:
-    std::vector<std::string> ListFiles(const std::string& folder, FileStatus* status) override {
+    std::vector<std::string> ListFiles(const std::string& folder, Status* status) override {
         std::vector<std::string> names;
-        *status = FileStatus::Ok();
+        *status = Status::Ok();
         DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
         if (dir == nullptr) {
             *status = FromErrno(errno, folder);
@@ -147,11 +147,11 @@ class PosixFileSystem final : public FileSystem {
         return names;
     }
 
-    FileStatus ReadFile(const std::string& path, std::string* out) override {
+    Status ReadFile(const std::string& path, std::string* out) override {
         out->clear();
         const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
         if (fd < 0) return FromErrno(errno, path);
-        FileStatus status;
+        Status status;
         struct stat st {};
         if (::fstat(fd, &st) != 0) {
             status = FromErrno(errno, path);
@@ -175,23 +175,22 @@ class PosixFileSystem final : public FileSystem {
         return status;
     }
 
-    FileStatus NewWritableFile(const std::string& path,
-                               std::unique_ptr<WritableFile>* file) override {
+    Status NewWritableFile(const std::string& path, std::unique_ptr<WritableFile>* file) override {
         file->reset();
         const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
         if (fd < 0) return FromErrno(errno, path);
         *file = std::make_unique<PosixWritableFile>(fd, path);
-        return FileStatus::Ok();
+        return Status::Ok();
     }
 
-    FileStatus RemoveFile(const std::string& path) override {
+    Status RemoveFile(const std::string& path) override {
         if (::unlink(path.c_str()) != 0) return FromErrno(errno, path);
-        return FileStatus::Ok();
+        return Status::Ok();
     }
 
-    FileStatus RenameFile(const std::string& from, const std::string& to) override {
+    Status RenameFile(const std::string& from, const std::string& to) override {
         if (::rename(from.c_str(), to.c_str()) != 0) return FromErrno(errno, to);
-        return FileStatus::Ok();
+        return Status::Ok();
     }
 
     bool IsRegularFile(const std::string& path) override {
@@ -199,43 +198,43 @@ class PosixFileSystem final : public FileSystem {
         return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
     }
 
-    FileStatus ReadWholeFile(const std::string& path, PageBuffer* out, FileInfo* info) override {
+    Status ReadWholeFile(const std::string& path, PageBuffer* out, FileInfo* info) override {
         out->Clear();
         // Non-blocking, so that a pipe put where the file was is refused instead of waited on.
         const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
         if (fd < 0) return FromErrno(errno, path);
-        const FileStatus status = ReadOpenFile(fd, path, out, info);
+        const Status status = ReadOpenFile(fd, path, out, info);
         ::close(fd);
         if (!status.ok()) out->Clear();
         return status;
     }
 
-    FileStatus Stat(const std::string& path, FileInfo* info) override {
+    Status Stat(const std::string& path, FileInfo* info) override {
         struct stat st {};
         if (::stat(path.c_str(), &st) != 0) return FromErrno(errno, path);
         *info = InfoFrom(st);
-        return FileStatus::Ok();
+        return Status::Ok();
     }
 
-    FileStatus ResolveLinks(const std::string& path, std::string* resolved) override {
+    Status ResolveLinks(const std::string& path, std::string* resolved) override {
         char* real = ::realpath(path.c_str(), nullptr);
         if (real == nullptr) return FromErrno(errno, path);
         *resolved = real;
         ::free(real);
-        return FileStatus::Ok();
+        return Status::Ok();
     }
 
-    FileStatus ProbeWritable(const std::string& path) override {
+    Status ProbeWritable(const std::string& path) override {
         // Opening for writing is what a running executable (ETXTBSY), a read-only file system
         // and missing rights refuse. Nothing is created or emptied.
         const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
         if (fd < 0) return FromErrno(errno, path);
-        FileStatus status = FileStatus::Ok();
+        Status status = Status::Ok();
         struct stat st {};
         if (::fstat(fd, &st) != 0) {
             status = FromErrno(errno, path);
         } else if (!S_ISREG(st.st_mode)) {
-            status = {FileError::kOther, path + ": not a regular file"};
+            status = {ErrorCode::kOther, path + ": not a regular file"};
         } else {
             status = TestLocks(fd, path);
         }
@@ -243,8 +242,8 @@ class PosixFileSystem final : public FileSystem {
         return status;
     }
 
-    FileStatus NewTempFile(const std::string& folder, const std::string& stem,
-                           std::unique_ptr<WritableFile>* file, std::string* path) override {
+    Status NewTempFile(const std::string& folder, const std::string& stem,
+                       std::unique_ptr<WritableFile>* file, std::string* path) override {
         file->reset();
         std::string name = folder + stem + std::string(kTempSuffixLength, 'X');
         const int fd = ::mkostemp(name.data(), O_CLOEXEC);
@@ -253,14 +252,13 @@ class PosixFileSystem final : public FileSystem {
         ::flock(fd, LOCK_EX | LOCK_NB);
         *path = name;
         *file = std::make_unique<PosixWritableFile>(fd, name);
-        return FileStatus::Ok();
+        return Status::Ok();
     }
 
-    FileStatus RemoveAbandonedTempFiles(const std::string& folder,
-                                        const std::string& stem) override {
+    Status RemoveAbandonedTempFiles(const std::string& folder, const std::string& stem) override {
         DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
         if (dir == nullptr) return FromErrno(errno, folder);
-        FileStatus status = FileStatus::Ok();
+        Status status = Status::Ok();
         while (const dirent* entry = ::readdir(dir)) {
             const std::string_view name = entry->d_name;
             if (name.size() != stem.size() + kTempSuffixLength || !name.starts_with(stem)) continue;
@@ -280,20 +278,19 @@ class PosixFileSystem final : public FileSystem {
         return status;
     }
 
-    FileStatus OpenForOverwrite(const std::string& path,
-                                std::unique_ptr<WritableFile>* file) override {
+    Status OpenForOverwrite(const std::string& path, std::unique_ptr<WritableFile>* file) override {
         file->reset();
         const int fd = ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
         if (fd < 0) return FromErrno(errno, path);
         *file = std::make_unique<PosixWritableFile>(fd, path);
-        return FileStatus::Ok();
+        return Status::Ok();
     }
 
-    FileStatus SyncFolder(const std::string& folder) override {
+    Status SyncFolder(const std::string& folder) override {
         const int fd =
             ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (fd < 0) return FromErrno(errno, folder);
-        FileStatus status = FileStatus::Ok();
+        Status status = Status::Ok();
         // Some file systems cannot sync a folder and say so with EINVAL; there is nothing more
         // that could be done for them.
         if (::fsync(fd) != 0 && errno != EINVAL) status = FromErrno(errno, folder);
@@ -316,17 +313,16 @@ class PosixFileSystem final : public FileSystem {
         return info;
     }
 
-    static FileStatus ReadOpenFile(int fd, const std::string& path, PageBuffer* out,
-                                   FileInfo* info) {
+    static Status ReadOpenFile(int fd, const std::string& path, PageBuffer* out, FileInfo* info) {
         struct stat st {};
         if (::fstat(fd, &st) != 0) return FromErrno(errno, path);
         if (info != nullptr) *info = InfoFrom(st);
         if (S_ISDIR(st.st_mode)) return FromErrno(EISDIR, path);
-        if (!S_ISREG(st.st_mode)) return {FileError::kOther, path + ": not a regular file"};
+        if (!S_ISREG(st.st_mode)) return {ErrorCode::kOther, path + ": not a regular file"};
         if (::fcntl(fd, F_SETFL, 0) != 0) return FromErrno(errno, path);
         const auto size = static_cast<std::uint64_t>(st.st_size);
         if (size > SIZE_MAX || !out->Allocate(static_cast<std::size_t>(size))) {
-            return {FileError::kOther,
+            return {ErrorCode::kOther,
                     path + ": not enough memory to hold its " + std::to_string(size) + " bytes"};
         }
         std::size_t done = 0;
@@ -336,15 +332,15 @@ class PosixFileSystem final : public FileSystem {
                 if (errno == EINTR) continue;
                 return FromErrno(errno, path);
             }
-            if (n == 0) return {FileError::kOther, path + ": the file shrank while it was read"};
+            if (n == 0) return {ErrorCode::kOther, path + ": the file shrank while it was read"};
             done += static_cast<std::size_t>(n);
         }
-        return FileStatus::Ok();
+        return Status::Ok();
     }
 
     // A lock that another process holds: a record lock (classic or open-file-description) or a
     // whole-file flock. Both kinds are asked about, as neither sees the other on Linux.
-    static FileStatus TestLocks(int fd, const std::string& path) {
+    static Status TestLocks(int fd, const std::string& path) {
         struct flock lock {};
         lock.l_type = F_WRLCK;
         lock.l_whence = SEEK_SET;
@@ -353,16 +349,16 @@ class PosixFileSystem final : public FileSystem {
         if (::fcntl(fd, F_OFD_GETLK, &lock) == 0 && lock.l_type != F_UNLCK) {
             std::string reason = path + ": locked by another process";
             if (lock.l_pid > 0) reason += " (process " + std::to_string(lock.l_pid) + ")";
-            return {FileError::kAccessDenied, reason};
+            return {ErrorCode::kAccessDenied, reason};
         }
         if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
             if (errno == EWOULDBLOCK) {
-                return {FileError::kAccessDenied, path + ": locked by another process"};
+                return {ErrorCode::kAccessDenied, path + ": locked by another process"};
             }
         } else {
             ::flock(fd, LOCK_UN);
         }
-        return FileStatus::Ok();
+        return Status::Ok();
     }
 
     static std::string JoinForStat(const std::string& folder, const std::string& name) {
@@ -379,12 +375,12 @@ FileSystem& FileSystem::Default() {
     return fs;
 }
 
-FileStatus WriteWholeFile(FileSystem& fs, const std::string& path, std::string_view data) {
+Status WriteWholeFile(FileSystem& fs, const std::string& path, std::string_view data) {
     std::unique_ptr<WritableFile> file;
-    FileStatus status = fs.NewWritableFile(path, &file);
+    Status status = fs.NewWritableFile(path, &file);
     if (!status.ok()) return status;
     status = file->Append(data);
-    const FileStatus closed = file->Close();
+    const Status closed = file->Close();
     return status.ok() ? closed : status;
 }
 

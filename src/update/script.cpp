@@ -94,7 +94,7 @@ class ScriptRunner {
     }
 
     std::vector<std::string> FolderNames() {
-        platform::FileStatus status;
+        Status status;
         std::vector<std::string> names = fs_.ListFiles(folder_, &status);
         if (!status.ok()) Note("cannot list the program folder: " + status.reason);
         std::sort(names.begin(), names.end());
@@ -122,8 +122,7 @@ class ScriptRunner {
                 // Deleting it would lose the lines still to come; the original platform refused
                 // to delete an open file too.
                 Note(command + " spared " + name + ", which is open for writing");
-            } else if (const platform::FileStatus status = fs_.RemoveFile(folder_ + name);
-                       !status.ok()) {
+            } else if (const Status status = fs_.RemoveFile(folder_ + name); !status.ok()) {
                 Note(command + " failed: " + status.reason);
             }
         }
@@ -151,8 +150,7 @@ class ScriptRunner {
             }
             if (SameName(existing, name) && target == name) target = existing;
         }
-        if (const platform::FileStatus status = fs_.NewWritableFile(folder_ + target, &output_);
-            !status.ok()) {
+        if (const Status status = fs_.NewWritableFile(folder_ + target, &output_); !status.ok()) {
             output_.reset();
             Note(command + " failed: " + status.reason);
             return;
@@ -169,7 +167,7 @@ class ScriptRunner {
 
     void Flush() {
         if (pending_.empty()) return;
-        const platform::FileStatus status = output_->Append(pending_);
+        const Status status = output_->Append(pending_);
         pending_.clear();
         if (!status.ok()) Note("writing " + outputName_ + " failed: " + status.reason);
     }
@@ -178,7 +176,7 @@ class ScriptRunner {
         outputOpen_ = false;
         if (!output_) return;
         Flush();
-        if (const platform::FileStatus status = output_->Close(); !status.ok()) {
+        if (const Status status = output_->Close(); !status.ok()) {
             Note("closing " + outputName_ + " failed: " + status.reason);
         }
         output_.reset();

@@ -7,7 +7,7 @@
 namespace korrin::update {
 namespace {
 
-UpdateOutcome NotMade(std::string_view what, const platform::FileStatus& status) {
+UpdateOutcome NotMade(std::string_view what, const Status& status) {
     UpdateOutcome outcome;
     outcome.message = std::string(what) + ": " + status.reason + "; no update was made.";
     return outcome;
@@ -18,26 +18,26 @@ UpdateOutcome NotMade(std::string_view what, const platform::FileStatus& status)
 UpdateOutcome RunUpdate(platform::FileSystem& fs, const std::string& programFolder,
                         std::string_view body, std::string_view ownExecutableName) {
     const std::string path = programFolder + std::string(kDescriptionFileName);
-    if (const platform::FileStatus status = platform::WriteWholeFile(fs, path, body);
-        !status.ok()) {
-        fs.RemoveFile(path);
+    if (const Status status = platform::WriteWholeFile(fs, path, body); !status.ok()) {
+        IgnoreStatus(fs.RemoveFile(path),
+                     "a partial patch.dsc runs nowhere; the next update overwrites it");
         return NotMade("The update could not be stored", status);
     }
     std::string script;
-    platform::FileStatus status = fs.ReadFile(path, &script);
+    Status status = fs.ReadFile(path, &script);
     if (status.ok() && script != body) {
-        status = {platform::FileError::kOther,
-                  path + ": the file read back differs from the update"};
+        status = {ErrorCode::kOther, path + ": the file read back differs from the update"};
     }
     if (!status.ok()) {
-        fs.RemoveFile(path);
+        IgnoreStatus(fs.RemoveFile(path),
+                     "a partial patch.dsc runs nowhere; the next update overwrites it");
         return NotMade("The update could not be read back", status);
     }
 
     ScriptResult result = RunScript(fs, programFolder, script, ownExecutableName);
     // The script may have deleted the file itself, which is no failure.
-    if (const platform::FileStatus removed = fs.RemoveFile(path);
-        !removed.ok() && removed.error != platform::FileError::kPathNotFound) {
+    if (const Status removed = fs.RemoveFile(path);
+        !removed.ok() && removed.error != ErrorCode::kPathNotFound) {
         result.notes.push_back("cannot delete " + path + ": " + removed.reason);
     }
     return {true, std::string(kCompletedMessage), std::move(result.description),

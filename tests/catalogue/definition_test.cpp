@@ -147,8 +147,8 @@ TEST(Catalogue, ScansPatFilesInStableOrder) {
 class UnreadableFile final : public korrin::testing::ForwardingFileSystem {
   public:
     explicit UnreadableFile(std::string name) : name_(std::move(name)) {}
-    platform::FileStatus ReadFile(const std::string& path, std::string* out) override {
-        if (path.ends_with(name_)) return {platform::FileError::kAccessDenied, path + ": locked"};
+    Status ReadFile(const std::string& path, std::string* out) override {
+        if (path.ends_with(name_)) return {ErrorCode::kAccessDenied, path + ": locked"};
         return real().ReadFile(path, out);
     }
 

@@ -132,21 +132,20 @@ TEST(LintDefinition, QuotesTheDefinitionsOwnText) {
 // Lists one file that cannot be read, as when it is locked or vanished after the listing.
 class LockedFile final : public platform::FileSystem {
   public:
-    std::vector<std::string> ListFiles(const std::string&, platform::FileStatus* s) override {
-        *s = platform::FileStatus::Ok();
+    std::vector<std::string> ListFiles(const std::string&, Status* s) override {
+        *s = Status::Ok();
         return {"b.pat", "a.pat", "notes.txt"};
     }
-    platform::FileStatus ReadFile(const std::string& path, std::string* out) override {
-        if (path.ends_with("b.pat")) return {platform::FileError::kAccessDenied, "b.pat: locked"};
+    Status ReadFile(const std::string& path, std::string* out) override {
+        if (path.ends_with("b.pat")) return {ErrorCode::kAccessDenied, "b.pat: locked"};
         *out = "patch:A\r\n" + kTail;
-        return platform::FileStatus::Ok();
+        return Status::Ok();
     }
-    platform::FileStatus NewWritableFile(const std::string&,
-                                         std::unique_ptr<platform::WritableFile>*) override {
-        return {platform::FileError::kOther, "read only"};
+    Status NewWritableFile(const std::string&, std::unique_ptr<platform::WritableFile>*) override {
+        return {ErrorCode::kOther, "read only"};
     }
-    platform::FileStatus RemoveFile(const std::string&) override { return {}; }
-    platform::FileStatus RenameFile(const std::string&, const std::string&) override { return {}; }
+    Status RemoveFile(const std::string&) override { return {}; }
+    Status RenameFile(const std::string&, const std::string&) override { return {}; }
     bool IsRegularFile(const std::string&) override { return true; }
 };
 

@@ -123,7 +123,7 @@ TEST(ApplyPatch, PassesOnTheEnginesSaveMessages) {
     for (const Case& c : cases) {
         const TempFolder dir;
         const std::string path = dir.Write("vplaces.exe", kTarget);
-        korrin::testing::FaultyFileSystem fs(c.denied, c.failing, platform::FileError::kOther, 1);
+        korrin::testing::FaultyFileSystem fs(c.denied, c.failing, ErrorCode::kOther, 1);
         const ApplyResult result = ApplyPatch(fs, RequestFor(path, Yn("EB", "74", "A1")));
         EXPECT_EQ(result.outcome, ApplyOutcome::kSaveFailed);
         EXPECT_EQ(result.message, c.message);

@@ -20,8 +20,7 @@ class FaultyFileSystem final : public ForwardingFileSystem {
     // Every call of the step named denied fails with kAccessDenied; the first failures calls
     // of the step named failing fail with error. Steps are the names of the operations of
     // FileSystem and WritableFile.
-    FaultyFileSystem(std::string denied, std::string failing, platform::FileError error,
-                     int failures)
+    FaultyFileSystem(std::string denied, std::string failing, ErrorCode error, int failures)
         : denied_(std::move(denied)),
           failing_(std::move(failing)),
           error_(error),
@@ -44,63 +43,60 @@ class FaultyFileSystem final : public ForwardingFileSystem {
     int steps() const { return steps_; }
 
     // Whether step fails now, and with what.
-    platform::FileStatus Step(std::string_view step) {
+    Status Step(std::string_view step) {
         ++steps_;
         if (Here(Fault::kKillBefore)) Die();
         // A full disk still lets files be removed.
         const bool full =
             sweepFault_ == Fault::kFailOnward && steps_ >= sweepStep_ && step != "RemoveFile";
         if (Here(Fault::kFail) || full) {
-            return {platform::FileError::kOther, std::string(step) + ": No space left on device"};
+            return {ErrorCode::kOther, std::string(step) + ": No space left on device"};
         }
-        if (step == denied_) return {platform::FileError::kAccessDenied, "denied " + denied_};
+        if (step == denied_) return {ErrorCode::kAccessDenied, "denied " + denied_};
         if (step == failing_ && failures_ > 0) {
             --failures_;
             return {error_, "failed " + failing_};
         }
-        return platform::FileStatus::Ok();
+        return Status::Ok();
     }
 
-    platform::FileStatus RemoveFile(const std::string& p) override {
+    Status RemoveFile(const std::string& p) override {
         return Pass("RemoveFile", [&] { return real().RemoveFile(p); });
     }
-    platform::FileStatus RenameFile(const std::string& from, const std::string& to) override {
+    Status RenameFile(const std::string& from, const std::string& to) override {
         return Pass("RenameFile", [&] { return real().RenameFile(from, to); });
     }
-    platform::FileStatus ReadWholeFile(const std::string& p, platform::PageBuffer* out,
-                                       platform::FileInfo* info) override {
+    Status ReadWholeFile(const std::string& p, platform::PageBuffer* out,
+                         platform::FileInfo* info) override {
         return real().ReadWholeFile(p, out, info);
     }
-    platform::FileStatus Stat(const std::string& p, platform::FileInfo* info) override {
+    Status Stat(const std::string& p, platform::FileInfo* info) override {
         return Pass("Stat", [&] { return real().Stat(p, info); });
     }
-    platform::FileStatus ResolveLinks(const std::string& p, std::string* r) override {
+    Status ResolveLinks(const std::string& p, std::string* r) override {
         return real().ResolveLinks(p, r);
     }
-    platform::FileStatus ProbeWritable(const std::string& p) override {
+    Status ProbeWritable(const std::string& p) override {
         return Pass("ProbeWritable", [&] { return real().ProbeWritable(p); });
     }
-    platform::FileStatus NewTempFile(const std::string& folder, const std::string& stem,
-                                     std::unique_ptr<platform::WritableFile>* file,
-                                     std::string* path) override {
-        const platform::FileStatus s =
+    Status NewTempFile(const std::string& folder, const std::string& stem,
+                       std::unique_ptr<platform::WritableFile>* file, std::string* path) override {
+        const Status s =
             Pass("NewTempFile", [&] { return real().NewTempFile(folder, stem, file, path); });
         if (s.ok()) *file = std::make_unique<File>(*this, std::move(*file));
         return s;
     }
-    platform::FileStatus RemoveAbandonedTempFiles(const std::string& folder,
-                                                  const std::string& stem) override {
+    Status RemoveAbandonedTempFiles(const std::string& folder, const std::string& stem) override {
         return Pass("RemoveAbandonedTempFiles",
                     [&] { return real().RemoveAbandonedTempFiles(folder, stem); });
     }
-    platform::FileStatus OpenForOverwrite(const std::string& p,
-                                          std::unique_ptr<platform::WritableFile>* file) override {
-        const platform::FileStatus s =
-            Pass("OpenForOverwrite", [&] { return real().OpenForOverwrite(p, file); });
+    Status OpenForOverwrite(const std::string& p,
+                            std::unique_ptr<platform::WritableFile>* file) override {
+        const Status s = Pass("OpenForOverwrite", [&] { return real().OpenForOverwrite(p, file); });
         if (s.ok()) *file = std::make_unique<File>(*this, std::move(*file));
         return s;
     }
-    platform::FileStatus SyncFolder(const std::string& folder) override {
+    Status SyncFolder(const std::string& folder) override {
         return Pass("SyncFolder", [&] { return real().SyncFolder(folder); });
     }
 
@@ -109,51 +105,59 @@ class FaultyFileSystem final : public ForwardingFileSystem {
       public:
         File(FaultyFileSystem& fs, std::unique_ptr<platform::WritableFile> real)
             : fs_(fs), real_(std::move(real)) {}
-        platform::FileStatus Append(std::string_view data) override {
+        Status Append(std::string_view data) override {
             return Write(
                 "Append", [&] { return real_->Append(data); },
-                [&] { real_->Append(data.substr(0, data.size() / 2)); });
+                [&] {
+                    IgnoreStatus(real_->Append(data.substr(0, data.size() / 2)),
+                                 "the injected fault is what the caller sees");
+                });
         }
-        platform::FileStatus WriteAt(std::uint64_t offset, std::string_view data) override {
+        Status WriteAt(std::uint64_t offset, std::string_view data) override {
             return Write(
                 "WriteAt", [&] { return real_->WriteAt(offset, data); },
-                [&] { real_->WriteAt(offset, data.substr(0, data.size() / 2)); });
+                [&] {
+                    IgnoreStatus(real_->WriteAt(offset, data.substr(0, data.size() / 2)),
+                                 "the injected fault is what the caller sees");
+                });
         }
-        platform::FileStatus AppendFromFile(const std::string& path, std::uint64_t size) override {
+        Status AppendFromFile(const std::string& path, std::uint64_t size) override {
             return Write(
                 "AppendFromFile", [&] { return real_->AppendFromFile(path, size); },
-                [&] { real_->AppendFromFile(path, size / 2); });
+                [&] {
+                    IgnoreStatus(real_->AppendFromFile(path, size / 2),
+                                 "the injected fault is what the caller sees");
+                });
         }
-        platform::FileStatus Sync() override {
+        Status Sync() override {
             return fs_.Pass("Sync", [&] { return real_->Sync(); });
         }
-        platform::FileStatus Close() override {
+        Status Close() override {
             // The real file is closed either way, as a failing close() does.
             return fs_.Pass(
-                "Close", [&] { return platform::FileStatus::Ok(); },
-                [&] { return real_->Close(); });
+                "Close", [&] { return Status::Ok(); }, [&] { return real_->Close(); });
         }
-        platform::FileStatus Truncate(std::uint64_t size) override {
+        Status Truncate(std::uint64_t size) override {
             return fs_.Pass("Truncate", [&] { return real_->Truncate(size); });
         }
-        platform::FileStatus SetMode(std::uint32_t mode) override {
+        Status SetMode(std::uint32_t mode) override {
             return fs_.Pass("SetMode", [&] { return real_->SetMode(mode); });
         }
-        platform::FileStatus SetOwner(std::uint32_t owner, std::uint32_t group) override {
+        Status SetOwner(std::uint32_t owner, std::uint32_t group) override {
             return fs_.Pass("SetOwner", [&] { return real_->SetOwner(owner, group); });
         }
 
       private:
         // A write that fails, or is killed, halfway has written its first half.
         template <typename Call, typename Half>
-        platform::FileStatus Write(std::string_view step, Call call, Half half) {
-            const platform::FileStatus s = fs_.Step(step);
+        Status Write(std::string_view step, Call call, Half half) {
+            const Status s = fs_.Step(step);
             if (!s.ok() || fs_.Here(Fault::kKillHalfway)) {
                 half();
                 if (s.ok()) Die();
                 return s;
             }
-            const platform::FileStatus done = call();
+            const Status done = call();
             if (fs_.Here(Fault::kKillAfter)) Die();
             return done;
         }
@@ -169,23 +173,23 @@ class FaultyFileSystem final : public ForwardingFileSystem {
 
     // The step, unless it fails; always is done first whatever happens, as a close is.
     template <typename Call, typename Always>
-    platform::FileStatus Pass(std::string_view step, Call call, Always always) {
-        const platform::FileStatus s = Step(step);
+    Status Pass(std::string_view step, Call call, Always always) {
+        const Status s = Step(step);
         if (Here(Fault::kKillHalfway)) Die();
-        const platform::FileStatus done = always();
+        const Status done = always();
         if (!s.ok()) return s;
-        const platform::FileStatus result = done.ok() ? call() : done;
+        const Status result = done.ok() ? call() : done;
         if (Here(Fault::kKillAfter)) Die();
         return result;
     }
     template <typename Call>
-    platform::FileStatus Pass(std::string_view step, Call call) {
-        return Pass(step, call, [] { return platform::FileStatus::Ok(); });
+    Status Pass(std::string_view step, Call call) {
+        return Pass(step, call, [] { return Status::Ok(); });
     }
 
     std::string denied_;
     std::string failing_;
-    platform::FileError error_;
+    ErrorCode error_;
     int failures_;
 
     int steps_ = 0;

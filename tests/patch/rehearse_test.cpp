@@ -65,7 +65,7 @@ TEST(RehearseApply, ForetellsApplyForEveryCaseOfTheTable) {
 TEST(RehearseApply, AsksWhetherTheTargetMayBeWritten) {
     const TempFolder dir;
     const std::string path = dir.Write("vplaces.exe", "\x0F\x8C\x51\x00\x00"s);
-    korrin::testing::FaultyFileSystem fs("ProbeWritable", "", platform::FileError::kOther, 0);
+    korrin::testing::FaultyFileSystem fs("ProbeWritable", "", ErrorCode::kOther, 0);
     vpPatch engine(fs);
     ASSERT_EQ(engine.LoadExe(path), 1);
     ApplyRequest request;

@@ -150,8 +150,7 @@ TEST(SaveSweep, EveryStepFailingInTurn) {
                                               " at step " + std::to_string(step);
                     const TempFolder dir;
                     dir.Write("vplaces.exe", Original(kSize));
-                    FaultyFileSystem fs(inPlace ? "NewTempFile" : "", "",
-                                        platform::FileError::kOther, 0);
+                    FaultyFileSystem fs(inPlace ? "NewTempFile" : "", "", ErrorCode::kOther, 0);
                     vpPatch engine(fs);
                     const std::optional<std::string> before =
                         LoadPatchAndChange(engine, dir, since);
@@ -219,8 +218,7 @@ TEST(SaveSweep, KilledAtEveryStep) {
                     const pid_t child = ::fork();
                     ASSERT_GE(child, 0);
                     if (child == 0) {
-                        FaultyFileSystem fs(inPlace ? "NewTempFile" : "", "",
-                                            platform::FileError::kOther, 0);
+                        FaultyFileSystem fs(inPlace ? "NewTempFile" : "", "", ErrorCode::kOther, 0);
                         vpPatch engine(fs);
                         LoadPatchAndChange(engine, dir, since);
                         fs.Sweep(fs.steps() + step, fault);

@@ -21,7 +21,6 @@ namespace {
 using namespace std::string_literals;
 using korrin::testing::EntriesOf;
 using korrin::testing::TempFolder;
-using platform::FileError;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
@@ -236,7 +235,7 @@ TEST(SaveExe, AFailingStepLeavesTheFileAsItWasOrPatchedAndNoStrayFile) {
         bool touch;
         const char* denied;  // a step that always fails with kAccessDenied, or ""
         const char* failing;
-        FileError error;
+        ErrorCode error;
         int failures;  // how many calls of the failing step fail, the first ones
         Result file;
         std::string message;  // its start
@@ -244,37 +243,37 @@ TEST(SaveExe, AFailingStepLeavesTheFileAsItWasOrPatchedAndNoStrayFile) {
     const std::string saveFailed = "VPLACES.EXE could not be saved: ";
     const std::string newCopy = saveFailed + "writing its new copy";
     const Case cases[] = {
-        {false, "", "", FileError::kOther, 0, kPatched, ""},
-        {true, "", "", FileError::kOther, 0, kPatched, ""},
-        {false, "", "NewTempFile", FileError::kOther, 1, kAsItWas, saveFailed + "cannot create"},
-        {true, "", "Append", FileError::kOther, 1, kAsItWas, newCopy},
+        {false, "", "", ErrorCode::kOther, 0, kPatched, ""},
+        {true, "", "", ErrorCode::kOther, 0, kPatched, ""},
+        {false, "", "NewTempFile", ErrorCode::kOther, 1, kAsItWas, saveFailed + "cannot create"},
+        {true, "", "Append", ErrorCode::kOther, 1, kAsItWas, newCopy},
         // The system cannot copy: every byte is written instead...
-        {false, "", "AppendFromFile", FileError::kOther, 1, kPatched, ""},
-        {false, "", "WriteAt", FileError::kOther, 1, kPatched, ""},
+        {false, "", "AppendFromFile", ErrorCode::kOther, 1, kPatched, ""},
+        {false, "", "WriteAt", ErrorCode::kOther, 1, kPatched, ""},
         // ... unless that fails too.
-        {false, "Truncate", "AppendFromFile", FileError::kOther, 1, kAsItWas, newCopy},
-        {false, "", "WriteAt", FileError::kOther, 2, kAsItWas, newCopy},
-        {false, "", "SetMode", FileError::kOther, 1, kAsItWas, newCopy},
-        {false, "", "Sync", FileError::kOther, 1, kAsItWas, newCopy},
-        {false, "", "Close", FileError::kOther, 1, kAsItWas, newCopy},
-        {false, "", "RenameFile", FileError::kOther, 1, kAsItWas, newCopy},
-        {false, "", "Stat", FileError::kOther, 1, kAsItWas, saveFailed},
-        {false, "", "SetOwner", FileError::kOther, 1, kAsItWas, newCopy},
+        {false, "Truncate", "AppendFromFile", ErrorCode::kOther, 1, kAsItWas, newCopy},
+        {false, "", "WriteAt", ErrorCode::kOther, 2, kAsItWas, newCopy},
+        {false, "", "SetMode", ErrorCode::kOther, 1, kAsItWas, newCopy},
+        {false, "", "Sync", ErrorCode::kOther, 1, kAsItWas, newCopy},
+        {false, "", "Close", ErrorCode::kOther, 1, kAsItWas, newCopy},
+        {false, "", "RenameFile", ErrorCode::kOther, 1, kAsItWas, newCopy},
+        {false, "", "Stat", ErrorCode::kOther, 1, kAsItWas, saveFailed},
+        {false, "", "SetOwner", ErrorCode::kOther, 1, kAsItWas, newCopy},
         // Not ours to give away: the new file stays ours, as any file we write would.
-        {false, "", "SetOwner", FileError::kAccessDenied, 1, kPatched, ""},
-        {false, "", "SyncFolder", FileError::kOther, 1, kPatched, "VPLACES.EXE was written, but"},
-        {false, "", "ProbeWritable", FileError::kAccessDenied, 1, kAsItWas,
+        {false, "", "SetOwner", ErrorCode::kAccessDenied, 1, kPatched, ""},
+        {false, "", "SyncFolder", ErrorCode::kOther, 1, kPatched, "VPLACES.EXE was written, but"},
+        {false, "", "ProbeWritable", ErrorCode::kAccessDenied, 1, kAsItWas,
          std::string(kTargetOpenMessage)},
         // The folder takes no new file, or no new file under the old name: the file itself is
         // written in place...
-        {false, "NewTempFile", "", FileError::kOther, 0, kPatched, ""},
-        {false, "RenameFile", "", FileError::kOther, 0, kPatched, ""},
+        {false, "NewTempFile", "", ErrorCode::kOther, 0, kPatched, ""},
+        {false, "RenameFile", "", ErrorCode::kOther, 0, kPatched, ""},
         // ... and when that fails, the changed bytes are put back.
-        {false, "NewTempFile", "WriteAt", FileError::kOther, 1, kAsItWas, saveFailed},
-        {false, "NewTempFile", "Sync", FileError::kOther, 1, kAsItWas, saveFailed},
-        {false, "NewTempFile", "OpenForOverwrite", FileError::kAccessDenied, 1, kAsItWas,
+        {false, "NewTempFile", "WriteAt", ErrorCode::kOther, 1, kAsItWas, saveFailed},
+        {false, "NewTempFile", "Sync", ErrorCode::kOther, 1, kAsItWas, saveFailed},
+        {false, "NewTempFile", "OpenForOverwrite", ErrorCode::kAccessDenied, 1, kAsItWas,
          std::string(kTargetOpenMessage)},
-        {false, "NewTempFile", "WriteAt", FileError::kOther, 99, kHalf,
+        {false, "NewTempFile", "WriteAt", ErrorCode::kOther, 99, kHalf,
          "VPLACES.EXE could not be saved and may be damaged: "},
     };
     for (const Case& c : cases) {

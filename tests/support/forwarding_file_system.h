@@ -13,18 +13,18 @@ namespace korrin::testing {
 
 class ForwardingFileSystem : public platform::FileSystem {
   public:
-    std::vector<std::string> ListFiles(const std::string& f, platform::FileStatus* s) override {
+    std::vector<std::string> ListFiles(const std::string& f, Status* s) override {
         return real().ListFiles(f, s);
     }
-    platform::FileStatus ReadFile(const std::string& p, std::string* out) override {
+    Status ReadFile(const std::string& p, std::string* out) override {
         return real().ReadFile(p, out);
     }
-    platform::FileStatus NewWritableFile(const std::string& p,
-                                         std::unique_ptr<platform::WritableFile>* f) override {
+    Status NewWritableFile(const std::string& p,
+                           std::unique_ptr<platform::WritableFile>* f) override {
         return real().NewWritableFile(p, f);
     }
-    platform::FileStatus RemoveFile(const std::string& p) override { return real().RemoveFile(p); }
-    platform::FileStatus RenameFile(const std::string& a, const std::string& b) override {
+    Status RemoveFile(const std::string& p) override { return real().RemoveFile(p); }
+    Status RenameFile(const std::string& a, const std::string& b) override {
         return real().RenameFile(a, b);
     }
     bool IsRegularFile(const std::string& p) override { return real().IsRegularFile(p); }

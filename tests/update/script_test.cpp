@@ -85,8 +85,8 @@ TEST(Update, EveryCaseLeavesWhatItsExpectedFileShows) {
 // program locks it right after it was written.
 class DescriptionUnreadable final : public testing::ForwardingFileSystem {
   public:
-    platform::FileStatus ReadFile(const std::string& path, std::string* out) override {
-        if (path.ends_with("/patch.dsc")) return {platform::FileError::kAccessDenied, "locked"};
+    Status ReadFile(const std::string& path, std::string* out) override {
+        if (path.ends_with("/patch.dsc")) return {ErrorCode::kAccessDenied, "locked"};
         return real().ReadFile(path, out);
     }
 };
