@@ -1,19 +1,23 @@
-#include "app/window_owner.h"
+#include "qt/window_owner.h"
 
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
 
-namespace korrin {
+namespace korrin::qt {
 
-WindowOwner::WindowOwner(QString programFolder) : programFolder_(std::move(programFolder)) {}
+WindowOwner::WindowOwner() : program_(platform::OwnProgramFile()) {}
+
+WindowOwner::WindowOwner(std::string programFolder) : program_(platform::OwnProgramFile()) {
+    program_.folder = std::move(programFolder);
+}
 
 WindowOwner::~WindowOwner() {
     delete window_;
 }
 
 void WindowOwner::Load() {
-    window_ = new frmPatcher(programFolder_);
+    window_ = new frmPatcher(program_);
     connect(window_, &frmPatcher::reloadRequested, this, &WindowOwner::Reload);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect frame = window_->frameGeometry();
@@ -31,13 +35,12 @@ void WindowOwner::Reload(const QString& description) {
             window_->hide();
             window_->deleteLater();
         }
-        window_ = new frmPatcher(programFolder_);
+        window_ = new frmPatcher(program_, nullptr, description.toStdString());
         connect(window_, &frmPatcher::reloadRequested, this, &WindowOwner::Reload);
         window_->move(place);
-        window_->setAboutText(description);
         window_->show();
         emit reloaded();
     });
 }
 
-}  // namespace korrin
+}  // namespace korrin::qt

@@ -1,10 +1,10 @@
-#include "app/artwork.h"
+#include "qt/artwork.h"
 
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 
-namespace korrin::artwork {
+namespace korrin::qt::artwork {
 namespace {
 
 // Every drawing is made at 32 x 32 design units and scaled to the pixmap's size.
@@ -202,4 +202,4 @@ QIcon WindowIcon() {
     return icon;
 }
 
-}  // namespace korrin::artwork
+}  // namespace korrin::qt::artwork

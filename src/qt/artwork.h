@@ -5,7 +5,7 @@
 #include <QIcon>
 #include <QPixmap>
 
-namespace korrin::artwork {
+namespace korrin::qt::artwork {
 
 QPixmap FindIcon();       // a page with a magnifying glass, 32 x 32
 QPixmap PatchIcon();      // a page showing the digits 01, 32 x 32
@@ -15,4 +15,4 @@ QPixmap TitlePicture();   // the Find tab's title picture, 220 x 173
 QPixmap FolderPicture();  // an open folder, 16 x 16
 QIcon WindowIcon();       // 16 x 16 and 32 x 32
 
-}  // namespace korrin::artwork
+}  // namespace korrin::qt::artwork

@@ -1,12 +1,12 @@
 #include <QApplication>
 
-#include "app/window_owner.h"
+#include "qt/window_owner.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Korrin Patcher"));
     QApplication::setOrganizationName(QStringLiteral("Norvane"));
-    korrin::WindowOwner owner;
+    korrin::qt::WindowOwner owner;
     owner.Load();
     return QApplication::exec();
 }

@@ -7,14 +7,18 @@
 #include <QPointer>
 #include <QString>
 
-#include "app/frmPatcher.h"
+#include "platform/program_file.h"
+#include "qt/frmPatcher.h"
 
-namespace korrin {
+namespace korrin::qt {
 
 class WindowOwner : public QObject {
     Q_OBJECT
   public:
-    explicit WindowOwner(QString programFolder = AppFolder());
+    // The window of the running program, over the definitions in its own folder.
+    WindowOwner();
+    // The same over the definitions in programFolder, which ends in a separator.
+    explicit WindowOwner(std::string programFolder);
     ~WindowOwner() override;
 
     // Loads a new window, centred at its first show, and shows it. A window that completes an
@@ -31,8 +35,8 @@ class WindowOwner : public QObject {
     void reloaded();
 
   private:
-    QString programFolder_;
+    platform::ProgramFile program_;
     QPointer<frmPatcher> window_;
 };
 
-}  // namespace korrin
+}  // namespace korrin::qt

@@ -1,8 +1,8 @@
-#include "platform/message_box.h"
+#include "qt/message_box.h"
 
 #include <QMessageBox>
 
-namespace korrin::platform {
+namespace korrin::qt {
 namespace {
 
 MessageHandler& Handler() {
@@ -25,4 +25,4 @@ void SetMessageHandler(MessageHandler handler) {
     Handler() = std::move(handler);
 }
 
-}  // namespace korrin::platform
+}  // namespace korrin::qt

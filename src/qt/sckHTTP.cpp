@@ -1,9 +1,9 @@
-#include "platform/sckHTTP.h"
+#include "qt/sckHTTP.h"
 
 #include <QNetworkProxy>
 #include <QTcpSocket>
 
-namespace korrin::platform {
+namespace korrin::qt {
 namespace {
 
 quint16& PortForTests() {
@@ -23,9 +23,12 @@ void sckHTTP::SetPortForTests(quint16 port) {
     PortForTests() = port;
 }
 
-void sckHTTP::Connect(const QString& host, quint16 port) {
+void sckHTTP::Connect(const std::string& hostBytes, int port) {
     Close();
-    remoteHost_ = host;
+    remoteHost_ = hostBytes;
+    // Host names are bytes of the single-byte code page, as typed in the address box.
+    const QString host =
+        QString::fromLatin1(hostBytes.data(), static_cast<qsizetype>(hostBytes.size()));
     // A socket per connection: dropping one then cannot leak its late signals into the next.
     auto* socket = new QTcpSocket(this);
     socket_ = socket;
@@ -41,7 +44,7 @@ void sckHTTP::Connect(const QString& host, quint16 port) {
                 if (e == QAbstractSocket::RemoteHostClosedError) return;
                 Fail(socket->errorString());
             });
-    const quint16 target = PortForTests() != 0 ? PortForTests() : port;
+    const quint16 target = PortForTests() != 0 ? PortForTests() : static_cast<quint16>(port);
     // Started from the event loop: a connection that fails at once (a refused port on this
     // machine, an empty host) would otherwise report inside Connect, that is inside the caller's
     // own handler, before the caller has even returned.
@@ -58,12 +61,12 @@ void sckHTTP::Connect(const QString& host, quint16 port) {
         Qt::QueuedConnection);
 }
 
-void sckHTTP::SendData(const QByteArray& data) {
-    if (socket_) socket_->write(data);
+void sckHTTP::SendData(std::string_view data) {
+    if (socket_) socket_->write(data.data(), static_cast<qint64>(data.size()));
 }
 
-QByteArray sckHTTP::GetData() {
-    return socket_ ? socket_->readAll() : QByteArray();
+std::string sckHTTP::GetData() {
+    return socket_ ? socket_->readAll().toStdString() : std::string();
 }
 
 void sckHTTP::Close() {
@@ -88,4 +91,4 @@ void sckHTTP::OnDisconnected() {
     emit Closed();
 }
 
-}  // namespace korrin::platform
+}  // namespace korrin::qt

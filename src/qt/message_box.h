@@ -8,7 +8,7 @@
 
 class QWidget;
 
-namespace korrin::platform {
+namespace korrin::qt {
 
 inline const QString kApplicationTitle = QStringLiteral("Korrin Patcher");
 
@@ -20,4 +20,4 @@ void ShowMessage(QWidget* parent, const QString& text);
 // Replaces how messages are shown; an empty handler puts the real message box back.
 void SetMessageHandler(MessageHandler handler);
 
-}  // namespace korrin::platform
+}  // namespace korrin::qt

@@ -5,7 +5,7 @@
 #include <QString>
 #include <functional>
 
-namespace korrin::dirthing {
+namespace korrin::qt::dirthing {
 
 // Lets the user choose a folder, by picking it or typing its name, under the title
 // "Select vplaces.exe". Returns the folder's path, or the empty text when the user cancelled or
@@ -16,4 +16,4 @@ QString BrowseFolder();
 // function puts the real dialog back.
 void SetBrowser(std::function<QString()> browser);
 
-}  // namespace korrin::dirthing
+}  // namespace korrin::qt::dirthing

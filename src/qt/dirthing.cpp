@@ -1,8 +1,8 @@
-#include "platform/dirthing.h"
+#include "qt/dirthing.h"
 
 #include <QFileDialog>
 
-namespace korrin::dirthing {
+namespace korrin::qt::dirthing {
 namespace {
 
 std::function<QString()>& Browser() {
@@ -14,7 +14,7 @@ std::function<QString()>& Browser() {
 
 QString BrowseFolder() {
     if (Browser()) return Browser()();
-    // No owner window, as the tool always had: the main window stays usable meanwhile. The
+    // No owner window, so the main window stays usable meanwhile. The
     // non-native dialog is the same everywhere and always lets the user type a folder name.
     return QFileDialog::getExistingDirectory(
         nullptr, QStringLiteral("Select vplaces.exe"), QString(),
@@ -25,4 +25,4 @@ void SetBrowser(std::function<QString()> browser) {
     Browser() = std::move(browser);
 }
 
-}  // namespace korrin::dirthing
+}  // namespace korrin::qt::dirthing

@@ -1,4 +1,4 @@
-#include "platform/executable_folder.h"
+#include "platform/program_file.h"
 
 #include <unistd.h>
 
@@ -7,6 +7,7 @@
 #include "platform/file_system.h"
 
 namespace korrin::platform {
+namespace {
 
 std::string ExecutablePath() {
     // /proc/self/exe names the file the kernel started, every link already followed.
@@ -21,11 +22,13 @@ std::string ExecutablePath() {
     }
 }
 
-std::string ExecutableFolder() {
+}  // namespace
+
+ProgramFile OwnProgramFile() {
     const std::string path = ExecutablePath();
     const std::size_t slash = path.rfind(kSeparator);
     if (slash == std::string::npos) return {};
-    return WithTrailingSeparator(path.substr(0, slash));
+    return {WithTrailingSeparator(path.substr(0, slash)), path.substr(slash + 1)};
 }
 
 }  // namespace korrin::platform
