@@ -55,7 +55,7 @@ TEST(ParseDefinition, WorkedExample) {
         "location:0F8C510100003D");
     EXPECT_TRUE(v.complete());
     EXPECT_EQ(v.description, "Writes one of two byte pairs after one signature.");
-    EXPECT_EQ(v.valueKind, "yn");
+    EXPECT_EQ(v.valueKind, ValueKind::kYesNo);
     EXPECT_TRUE(v.showsOptions());
     EXPECT_EQ(v.firstOption->caption, "On");
     EXPECT_EQ(v.secondOption->caption, "Off");
@@ -71,7 +71,7 @@ TEST(ParseDefinition, LastLineOfAKeyWins) {
         "location:AA\r\nlocation:or|BB,CC\r\n");
     EXPECT_TRUE(v.complete());
     EXPECT_EQ(v.description, "second");
-    EXPECT_EQ(v.valueKind, "num");
+    EXPECT_EQ(v.valueKind, ValueKind::kNumber);
     EXPECT_FALSE(v.showsOptions());
     EXPECT_EQ(v.valueText, "5");
     // The lists of the earlier "yn" line stay.

@@ -144,7 +144,7 @@ TEST(WindowModel, SelectionShowsEachKindAndLeavesNothingOfTheOneBefore) {
             EXPECT_EQ(w.view.texts[Control::txtValue], c[3]);
         }
         const patch::ApplyRequest& s = w.model.selection();
-        EXPECT_EQ(s.valueKind, c[4]);
+        EXPECT_EQ(s.valueKind, catalogue::KindFromText(c[4]));
         EXPECT_EQ(s.onBytes, c[5]);
         EXPECT_EQ(s.offBytes, c[6]);
         EXPECT_EQ(s.locationList, c[7]);
@@ -189,7 +189,8 @@ TEST(WindowModel, BrokenFilesNeverLeaveApplyAnEarlierDefinition) {
     for (int row : {1, 2}) {  // removed since start-up; a name that is not there
         w.model.ClickListEntry(0);
         w.model.ClickListEntry(row);
-        EXPECT_TRUE(w.model.selection().valueKind.empty());
+        EXPECT_EQ(w.model.selection().valueKind, catalogue::ValueKind::kUnknown);
+        EXPECT_TRUE(w.model.selection().onBytes.empty());
         EXPECT_TRUE(w.model.selection().locationList.empty());
         w.model.cmdApply_Click();
         EXPECT_TRUE(w.view.messages.back().starts_with(

@@ -1,4 +1,4 @@
-#include "catalogue/lint.h"
+#include "lint/lint.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -8,7 +8,7 @@
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-namespace korrin::catalogue {
+namespace korrin::lint {
 namespace {
 
 // "LINE code" for each finding, in the order given.
@@ -168,4 +168,4 @@ TEST(LintFolder, ReadsRealFiles) {
 }
 
 }  // namespace
-}  // namespace korrin::catalogue
+}  // namespace korrin::lint

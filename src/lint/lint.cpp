@@ -1,4 +1,4 @@
-#include "catalogue/lint.h"
+#include "lint/lint.h"
 
 #include <algorithm>
 #include <array>
@@ -11,7 +11,21 @@
 #include "patch/hex.h"
 #include "patch/hex_chunks.h"
 
-namespace korrin::catalogue {
+namespace korrin::lint {
+
+using catalogue::CatalogueEntry;
+using catalogue::ClassifyLine;
+using catalogue::FileNameFromEntry;
+using catalogue::kEntryLink;
+using catalogue::kOrPrefix;
+using catalogue::ListDefinitionFiles;
+using catalogue::Key;
+using catalogue::KeyedLine;
+using catalogue::ParamValue;
+using catalogue::ReadParam;
+using catalogue::SplitLocations;
+using catalogue::SplitOption;
+using catalogue::YnOption;
 namespace {
 
 std::string Quote(std::string_view text) {
@@ -213,7 +227,7 @@ class Linter {
             Add(editorLine, "param-field", "the \"param:\" value is empty: it names no value kind");
             return;
         }
-        if (param.kind == "yn") {
+        if (param.kind == catalogue::ValueKind::kYesNo) {
             if (fields.size() < 3) {
                 Add(editorLine, "param-field",
                     "\"yn\" needs two options, as \"yn|caption:bytes|caption:bytes\"; this one "
@@ -240,10 +254,11 @@ class Linter {
                     }
                 }
             }
-        } else if (param.kind == "num" || param.kind == "text") {
+        } else if (param.kind == catalogue::ValueKind::kNumber ||
+                   param.kind == catalogue::ValueKind::kText) {
             if (fields.size() < 2) {
                 Add(editorLine, "param-field",
-                    Quote(param.kind) + " needs a default value, as \"" + param.kind + "|value\"");
+                    Quote(param.kindText) + " needs a default value, as \"" + param.kindText + "|value\"");
             }
         } else {
             Add(editorLine, "unknown-kind",
@@ -290,7 +305,7 @@ class Linter {
             Add(0, "missing-key", "no \"location:\" line: there is no signature to patch");
         }
         // A "yn" line that lacks an option has been reported as such already.
-        if (lastParam_ && lastParam_->kind == "yn" && lastParam_->problems.empty() &&
+        if (lastParam_ && lastParam_->kind == catalogue::ValueKind::kYesNo && lastParam_->problems.empty() &&
             lastLocationLine_) {
             const std::array<const std::optional<YnOption>*, 2> options = {
                 &lastParam_->firstOption, &lastParam_->secondOption};
@@ -339,4 +354,4 @@ std::vector<FileLint> LintFolder(platform::FileSystem& fs, const std::string& fo
     return result;
 }
 
-}  // namespace korrin::catalogue
+}  // namespace korrin::lint

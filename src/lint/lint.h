@@ -10,7 +10,7 @@
 
 #include "platform/file_system.h"
 
-namespace korrin::catalogue {
+namespace korrin::lint {
 
 struct LintFinding {
     // Counted from 1 as an editor counts lines (LF, CR LF and a lone CR each end one), since
@@ -33,4 +33,4 @@ struct FileLint {
 // findings are included, so that a caller can tell what was read.
 std::vector<FileLint> LintFolder(platform::FileSystem& fs, const std::string& folder);
 
-}  // namespace korrin::catalogue
+}  // namespace korrin::lint
