@@ -68,8 +68,8 @@ struct DefinitionView {
 
     bool hasParam = false;
     ValueKind valueKind = ValueKind::kUnknown;  // of the last "param:" line
-    std::string valueKindText;            // its field 0, lower-cased
-    std::optional<YnOption> firstOption;  // the options of the last "yn" line
+    std::string valueKindText;                  // its field 0, lower-cased
+    std::optional<YnOption> firstOption;        // the options of the last "yn" line
     std::optional<YnOption> secondOption;
     std::optional<std::string> valueText;  // field 1 of the last "num" or "text" line
 

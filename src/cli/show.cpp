@@ -29,7 +29,8 @@ Json ShowJson(const Selected& selected, const catalogue::DefinitionView& view) {
         }
         json["options"] = options;
     }
-    if (view.hasParam && (view.valueKind == catalogue::ValueKind::kNumber || view.valueKind == catalogue::ValueKind::kText)) {
+    if (view.hasParam && (view.valueKind == catalogue::ValueKind::kNumber ||
+                          view.valueKind == catalogue::ValueKind::kText)) {
         json["default"] = view.valueText ? TextJson(*view.valueText) : Json();
     }
     if (view.locationList) {
@@ -65,8 +66,7 @@ void ShowText(const Context& ctx, const Selected& selected, const catalogue::Def
         Field(out, "Description",
               view.description ? Printable(*view.description)
                                : "(none: the window keeps the one before)");
-        const bool knownKind =
-            view.valueKind != catalogue::ValueKind::kUnknown;
+        const bool knownKind = view.valueKind != catalogue::ValueKind::kUnknown;
         if (view.hasParam) {
             Field(out, "Kind",
                   knownKind ? Printable(view.valueKindText)
@@ -81,7 +81,8 @@ void ShowText(const Context& ctx, const Selected& selected, const catalogue::Def
                       "\"" + Printable((*option)->caption) + "\", " +
                           (bytes.empty() ? "no bytes" : "bytes " + Printable(bytes)));
             }
-        } else if (view.hasParam && (view.valueKind == catalogue::ValueKind::kNumber || view.valueKind == catalogue::ValueKind::kText)) {
+        } else if (view.hasParam && (view.valueKind == catalogue::ValueKind::kNumber ||
+                                     view.valueKind == catalogue::ValueKind::kText)) {
             if (view.valueText) Field(out, "Default", "\"" + Printable(*view.valueText) + "\"");
         }
         if (view.locationList) {

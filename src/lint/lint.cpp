@@ -17,10 +17,10 @@ using catalogue::CatalogueEntry;
 using catalogue::ClassifyLine;
 using catalogue::FileNameFromEntry;
 using catalogue::kEntryLink;
-using catalogue::kOrPrefix;
-using catalogue::ListDefinitionFiles;
 using catalogue::Key;
 using catalogue::KeyedLine;
+using catalogue::kOrPrefix;
+using catalogue::ListDefinitionFiles;
 using catalogue::ParamValue;
 using catalogue::ReadParam;
 using catalogue::SplitLocations;
@@ -258,7 +258,8 @@ class Linter {
                    param.kind == catalogue::ValueKind::kText) {
             if (fields.size() < 2) {
                 Add(editorLine, "param-field",
-                    Quote(param.kindText) + " needs a default value, as \"" + param.kindText + "|value\"");
+                    Quote(param.kindText) + " needs a default value, as \"" + param.kindText +
+                        "|value\"");
             }
         } else {
             Add(editorLine, "unknown-kind",
@@ -305,8 +306,8 @@ class Linter {
             Add(0, "missing-key", "no \"location:\" line: there is no signature to patch");
         }
         // A "yn" line that lacks an option has been reported as such already.
-        if (lastParam_ && lastParam_->kind == catalogue::ValueKind::kYesNo && lastParam_->problems.empty() &&
-            lastLocationLine_) {
+        if (lastParam_ && lastParam_->kind == catalogue::ValueKind::kYesNo &&
+            lastParam_->problems.empty() && lastLocationLine_) {
             const std::array<const std::optional<YnOption>*, 2> options = {
                 &lastParam_->firstOption, &lastParam_->secondOption};
             for (std::size_t i = 0; i < options.size(); ++i) {

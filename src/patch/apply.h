@@ -23,7 +23,7 @@ inline constexpr std::string_view kPatchFailedMessage =
 inline constexpr std::string_view kPatchCompletedMessage = "Patch completed successfully";
 
 struct ApplyRequest {
-    std::string targetPath;    // the path as the user gave it; used unchanged
+    std::string targetPath;  // the path as the user gave it; used unchanged
     catalogue::ValueKind valueKind = catalogue::ValueKind::kUnknown;
     std::string onBytes;       // the first option's hex items, separated by ","
     std::string offBytes;      // the second option's

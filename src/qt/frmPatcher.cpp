@@ -173,7 +173,8 @@ void frmPatcher::AddSeparator(QWidget* frame, int index, int x1, int y1, int x2,
     auto* line = Place(new QFrame(frame), ArrayName("ThreeD", index), x1, y1, x2 - x1, 1);
     line->setAutoFillBackground(true);
     QPalette colour = line->palette();
-    colour.setColor(QPalette::Window, palette().color(highlight ? QPalette::Light : QPalette::Dark));
+    colour.setColor(QPalette::Window,
+                    palette().color(highlight ? QPalette::Light : QPalette::Dark));
     line->setPalette(colour);
     separators_[index] = line;
 }
@@ -188,8 +189,8 @@ void frmPatcher::BuildUpdateFrame() {
     updateNotes_ = Place(new QPlainTextEdit(frame), QStringLiteral("txtAbout"), 10, 93, 227, 149);
     updateNotes_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     updateNotes_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    progressBox_ = Place(new QFrame(frame), QStringLiteral("pertotal"), 10, 55,
-                         window::kBarBoxPixels, 17);
+    progressBox_ =
+        Place(new QFrame(frame), QStringLiteral("pertotal"), 10, 55, window::kBarBoxPixels, 17);
     progressBox_->setFrameShape(QFrame::Panel);
     progressBox_->setFrameShadow(QFrame::Sunken);
     progressBar_ = Place(new QFrame(progressBox_), QStringLiteral("perDone"), 0, 0,
@@ -201,8 +202,8 @@ void frmPatcher::BuildUpdateFrame() {
     updateAddress_ = Place(new QLineEdit(frame), QStringLiteral("txtUpdateUrl"), 96, 16, 142, 20);
     AddSeparator(frame, 5, 2, 43, 246, false);
     AddSeparator(frame, 4, -1, 44, 245, true);
-    captions_[0] = Place(new QLabel(QStringLiteral("Update address:"), frame),
-                         ArrayName("lbl", 0), 9, 19, 84, 14);
+    captions_[0] = Place(new QLabel(QStringLiteral("Update address:"), frame), ArrayName("lbl", 0),
+                         9, 19, 84, 14);
     AddSeparator(frame, 6, 1, 81, 245, false);
     AddSeparator(frame, 7, 0, 82, 246, true);
 }
@@ -227,8 +228,8 @@ void frmPatcher::BuildFindFrame() {
 }
 
 void frmPatcher::BuildPatchFrame() {
-    QGroupBox* frame = Place(new QGroupBox(QStringLiteral("Patch"), this),
-                             ArrayName("tabForm", 0), 105, 11, 247, 253);
+    QGroupBox* frame = Place(new QGroupBox(QStringLiteral("Patch"), this), ArrayName("tabForm", 0),
+                             105, 11, 247, 253);
     frames_[0] = frame;
     patchList_ = Place(new QListWidget(frame), QStringLiteral("lstPatch"), 55, 16, 180, 69);
     patchList_->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -239,10 +240,8 @@ void frmPatcher::BuildPatchFrame() {
     applyButton_ = Place(new QPushButton(QStringLiteral("Apply"), frame),
                          QStringLiteral("cmdApply"), 181, 222, 55, 21);
     valueBox_ = Place(new QLineEdit(frame), QStringLiteral("txtValue"), 52, 182, 182, 19);
-    optionButtons_[0] =
-        Place(new QRadioButton(frame), ArrayName("opOnOff", 0), 73, 183, 74, 19);
-    optionButtons_[1] =
-        Place(new QRadioButton(frame), ArrayName("opOnOff", 1), 165, 183, 74, 19);
+    optionButtons_[0] = Place(new QRadioButton(frame), ArrayName("opOnOff", 0), 73, 183, 74, 19);
+    optionButtons_[1] = Place(new QRadioButton(frame), ArrayName("opOnOff", 1), 165, 183, 74, 19);
     for (QRadioButton* option : optionButtons_) {
         option->setFont(PixelFont(QStringLiteral("Tahoma"), 11, true));
     }
@@ -271,12 +270,10 @@ void frmPatcher::BuildPatchFrame() {
 void frmPatcher::ForwardEvents() {
     window::WindowModel& m = *model_;
     for (short index = 0; index < static_cast<short>(tabIcons_.size()); ++index) {
-        connect(tabIcons_[index], &ClickableLabel::clicked, this, [&m, index] {
-            m.tabPick_Click(index);
-        });
-        connect(tabCaptions_[index], &ClickableLabel::clicked, this, [&m, index] {
-            m.lblTab_Click(index);
-        });
+        connect(tabIcons_[index], &ClickableLabel::clicked, this,
+                [&m, index] { m.tabPick_Click(index); });
+        connect(tabCaptions_[index], &ClickableLabel::clicked, this,
+                [&m, index] { m.lblTab_Click(index); });
     }
     connect(targetPath_, &QLineEdit::textChanged, this,
             [&m](const QString& text) { m.TypeDir(text.toStdString()); });
@@ -305,16 +302,26 @@ void frmPatcher::ForwardEvents() {
 
 QWidget* frmPatcher::ControlFor(window::Control control) const {
     switch (control) {
-        case window::Control::txtDir: return targetPath_;
-        case window::Control::txtUpdateUrl: return updateAddress_;
-        case window::Control::txtValue: return valueBox_;
-        case window::Control::txtAbout: return updateNotes_;
-        case window::Control::lblDescription: return descriptionLabel_;
-        case window::Control::opOnOff0: return optionButtons_[0];
-        case window::Control::opOnOff1: return optionButtons_[1];
-        case window::Control::tabForm0: return frames_[0];
-        case window::Control::tabForm1: return frames_[1];
-        case window::Control::tabForm2: return frames_[2];
+        case window::Control::txtDir:
+            return targetPath_;
+        case window::Control::txtUpdateUrl:
+            return updateAddress_;
+        case window::Control::txtValue:
+            return valueBox_;
+        case window::Control::txtAbout:
+            return updateNotes_;
+        case window::Control::lblDescription:
+            return descriptionLabel_;
+        case window::Control::opOnOff0:
+            return optionButtons_[0];
+        case window::Control::opOnOff1:
+            return optionButtons_[1];
+        case window::Control::tabForm0:
+            return frames_[0];
+        case window::Control::tabForm1:
+            return frames_[1];
+        case window::Control::tabForm2:
+            return frames_[2];
     }
     return nullptr;
 }

@@ -81,27 +81,27 @@ class frmPatcher : public QWidget, private window::View {
     void AddSeparator(QWidget* frame, int index, int x1, int y1, int x2, bool highlight);
     void ForwardEvents();
 
-    QFrame* tabStrip_ = nullptr;                         // Picture1
-    std::array<ClickableLabel*, 4> tabIcons_{};          // tabPick
-    std::array<ClickableLabel*, 4> tabCaptions_{};       // lblTab
-    std::array<QGroupBox*, 3> frames_{};                 // tabForm
-    QPushButton* updateButton_ = nullptr;                // Command1
-    QPlainTextEdit* updateNotes_ = nullptr;              // txtAbout
-    QFrame* progressBox_ = nullptr;                      // pertotal
-    QFrame* progressBar_ = nullptr;                      // perDone
-    QLineEdit* updateAddress_ = nullptr;                 // txtUpdateUrl
-    std::array<QFrame*, 8> separators_{};                // ThreeD
-    std::array<QLabel*, 5> captions_{};                  // lbl
-    QLabel* titlePicture_ = nullptr;                     // Picture2
-    QPushButton* folderButton_ = nullptr;                // txtPickDIR
-    QLineEdit* targetPath_ = nullptr;                    // txtDir
-    QLabel* targetPathCaption_ = nullptr;                // Label1
-    QListWidget* patchList_ = nullptr;                   // lstPatch
-    QPushButton* applyButton_ = nullptr;                 // cmdApply
-    QLineEdit* valueBox_ = nullptr;                      // txtValue
-    std::array<QRadioButton*, 2> optionButtons_{};       // opOnOff
-    QLabel* descriptionLabel_ = nullptr;                 // lblDescription
-    QLabel* buildLabel_ = nullptr;                       // lblBuild
+    QFrame* tabStrip_ = nullptr;                    // Picture1
+    std::array<ClickableLabel*, 4> tabIcons_{};     // tabPick
+    std::array<ClickableLabel*, 4> tabCaptions_{};  // lblTab
+    std::array<QGroupBox*, 3> frames_{};            // tabForm
+    QPushButton* updateButton_ = nullptr;           // Command1
+    QPlainTextEdit* updateNotes_ = nullptr;         // txtAbout
+    QFrame* progressBox_ = nullptr;                 // pertotal
+    QFrame* progressBar_ = nullptr;                 // perDone
+    QLineEdit* updateAddress_ = nullptr;            // txtUpdateUrl
+    std::array<QFrame*, 8> separators_{};           // ThreeD
+    std::array<QLabel*, 5> captions_{};             // lbl
+    QLabel* titlePicture_ = nullptr;                // Picture2
+    QPushButton* folderButton_ = nullptr;           // txtPickDIR
+    QLineEdit* targetPath_ = nullptr;               // txtDir
+    QLabel* targetPathCaption_ = nullptr;           // Label1
+    QListWidget* patchList_ = nullptr;              // lstPatch
+    QPushButton* applyButton_ = nullptr;            // cmdApply
+    QLineEdit* valueBox_ = nullptr;                 // txtValue
+    std::array<QRadioButton*, 2> optionButtons_{};  // opOnOff
+    QLabel* descriptionLabel_ = nullptr;            // lblDescription
+    QLabel* buildLabel_ = nullptr;                  // lblBuild
 
     QtSettingsStore settings_;
     sckHTTP* connection_ = nullptr;

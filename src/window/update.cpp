@@ -1,6 +1,8 @@
 // The update tab's handlers: the Update button and the events of the window's TCP connection.
 // The rules of the update live in src/update; these move bytes and show the outcome.
 
+#include "update/update.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -10,7 +12,6 @@
 #include "update/connection_messages.h"
 #include "update/request.h"
 #include "update/response.h"
-#include "update/update.h"
 #include "window/window_model.h"
 
 namespace korrin::window {
@@ -62,10 +63,11 @@ void WindowModel::sckHTTP_Close() {
     txtAbout_.clear();
     view_.SetText(Control::txtAbout, txtAbout_);
     machine_.sckHTTP.Close();
-    const update::UpdateOutcome outcome = update::FinishUpdate(
-        machine_.fs, machine_.program.folder, reception_, machine_.program.name);
+    const update::UpdateOutcome outcome = update::FinishUpdate(machine_.fs, machine_.program.folder,
+                                                               reception_, machine_.program.name);
     reception_.Clear();
-    for (const std::string& note : outcome.notes) std::fprintf(stderr, "update: %s\n", note.c_str());
+    for (const std::string& note : outcome.notes)
+        std::fprintf(stderr, "update: %s\n", note.c_str());
     if (outcome.completed) {
         txtAbout_ = Latin1ToUtf8(outcome.description);
         view_.SetText(Control::txtAbout, txtAbout_);
