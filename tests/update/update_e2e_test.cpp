@@ -67,7 +67,8 @@ class UpdateEndToEndTest : public QObject {
 
     // The window as the program shows it, on its Updates tab with address typed in.
     frmPatcher* Load(const QString& address) {
-        owner_ = std::make_unique<WindowOwner>(QFile::encodeName(program_->path() + QLatin1Char('/')).toStdString());
+        owner_ = std::make_unique<WindowOwner>(
+            QFile::encodeName(program_->path() + QLatin1Char('/')).toStdString());
         owner_->Load();
         frmPatcher* w = owner_->window();
         QTest::mouseClick(Find<QLabel>(w, "tabPick(2)"), Qt::LeftButton);
@@ -134,8 +135,7 @@ class UpdateEndToEndTest : public QObject {
         QTRY_VERIFY(old.isNull());
 
         frmPatcher* w = owner_->window();
-        QCOMPARE(About(w),
-                 QStringLiteral("Two patches changed.\r\n\r\nThe old one is gone.\r\n"));
+        QCOMPARE(About(w), QStringLiteral("Two patches changed.\r\n\r\nThe old one is gone.\r\n"));
         QCOMPARE(Titles(Find<QListWidget>(w, "lstPatch")),
                  (QStringList{QStringLiteral("Kept, renamed"), QStringLiteral("New title")}));
         QCOMPARE(ReadFile(ProgramFile(QStringLiteral("new.pat"))), newPat);
@@ -144,7 +144,8 @@ class UpdateEndToEndTest : public QObject {
         QCOMPARE(ReadFile(ProgramFile(self)), QByteArray("the program"));
         // A fresh window: its layout state, the Find tab in view.
         QCOMPARE(Find<QWidget>(w, "perDone")->width(), 8);
-        QVERIFY(Find<QWidget>(w, "tabForm(1)")->isVisible() && !Find<QWidget>(w, "tabForm(2)")->isVisible());
+        QVERIFY(Find<QWidget>(w, "tabForm(1)")->isVisible() &&
+                !Find<QWidget>(w, "tabForm(2)")->isVisible());
     }
 
     void noUpdateOrNoPlaceForItStopsWithAMessage_data() {
@@ -210,14 +211,6 @@ class UpdateEndToEndTest : public QObject {
         QCOMPARE(About(w), welcome);
     }
 
-    void badAddressConnectsNowhere() {
-        frmPatcher* w = Load(QStringLiteral("127.0.0.1"));
-        QTest::mouseClick(Find<QPushButton>(w, "Command1"), Qt::LeftButton);
-        QCOMPARE(messages_,
-                 QStringList{QStringLiteral("The update address is incorrectly inputted. "
-                                            "Please correct the problem and try again")});
-    }
-
     // A server that answers in two halves, the second only when the test says so, to see the
     // bar part way; python sends all at once.
     void requestIsExactAndTheBarFollowsTheAnnouncedLength() {
@@ -247,8 +240,8 @@ class UpdateEndToEndTest : public QObject {
         QCOMPARE(barAtMessage_.first(), 175);
         QTRY_COMPARE_WITH_TIMEOUT(reloaded.size(), 1, kWait);
         QCOMPARE(About(owner_->window()), QStringLiteral("Half and half.\r\n") +
-                                                    QString(366, QLatin1Char('x')) +
-                                                    QStringLiteral("\r\n"));
+                                              QString(366, QLatin1Char('x')) +
+                                              QStringLiteral("\r\n"));
     }
 };
 
