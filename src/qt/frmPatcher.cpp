@@ -113,7 +113,10 @@ frmPatcher::frmPatcher(platform::ProgramFile program, QWidget* parent,
     }
 }
 
-frmPatcher::~frmPatcher() = default;
+frmPatcher::~frmPatcher() {
+    // The model goes before the controls: none of them may reach it while they are deleted.
+    for (QObject* child : findChildren<QObject*>()) child->disconnect(this);
+}
 
 void frmPatcher::BuildWindow() {
     setObjectName(QStringLiteral("frmPatcher"));
