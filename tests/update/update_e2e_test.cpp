@@ -211,6 +211,14 @@ class UpdateEndToEndTest : public QObject {
         QCOMPARE(About(w), welcome);
     }
 
+    void badAddressConnectsNowhere() {
+        frmPatcher* w = Load(QStringLiteral("127.0.0.1"));
+        QTest::mouseClick(Find<QPushButton>(w, "Command1"), Qt::LeftButton);
+        QCOMPARE(messages_,
+                 QStringList{QStringLiteral("The update address is incorrectly inputted. "
+                                            "Please correct the problem and try again")});
+    }
+
     // A server that answers in two halves, the second only when the test says so, to see the
     // bar part way; python sends all at once.
     void requestIsExactAndTheBarFollowsTheAnnouncedLength() {
