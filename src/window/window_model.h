@@ -122,7 +122,7 @@ class WindowModel {
     bool definitionSelected_ = false;
 
     std::string updatePath_;
-    update::Reception reception_;  // receiveBuffer and contentLength of the current connection
+    update::Reception reception_;   // receiveBuffer and contentLength of the current connection
     bool updateConnected_ = false;  // the current update's connection came up
 };
 

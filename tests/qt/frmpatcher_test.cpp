@@ -2,6 +2,8 @@
 // visibility; no two visible controls on top of each other and none outside the window; and the
 // clicks and keys of a user reaching the model. What the window does is tested on the model.
 
+#include "qt/frmPatcher.h"
+
 #include <QAbstractButton>
 #include <QFile>
 #include <QGroupBox>
@@ -12,7 +14,6 @@
 #include <QtTest>
 #include <memory>
 
-#include "qt/frmPatcher.h"
 #include "window_fixture.h"
 
 using korrin::qt::frmPatcher;
@@ -21,8 +22,8 @@ using korrin::testing::Find;
 namespace {
 
 std::unique_ptr<frmPatcher> Open(const QString& folder) {
-    auto window = std::make_unique<frmPatcher>(korrin::platform::ProgramFile{
-        QFile::encodeName(folder).toStdString(), "korrin-patcher"});
+    auto window = std::make_unique<frmPatcher>(
+        korrin::platform::ProgramFile{QFile::encodeName(folder).toStdString(), "korrin-patcher"});
     window->show();
     return window;
 }
@@ -43,8 +44,8 @@ QRect Drawn(const QWidget* control) {
     QRect place = control->geometry();
     if (auto* label = qobject_cast<const QLabel*>(control); label && !label->wordWrap()) {
         if (!label->text().isEmpty()) {
-            place.setWidth(std::min(place.width(),
-                                    label->fontMetrics().horizontalAdvance(label->text())));
+            place.setWidth(
+                std::min(place.width(), label->fontMetrics().horizontalAdvance(label->text())));
         }
     }
     return place;

@@ -67,7 +67,8 @@ class SckHttpTest : public QObject {
         });
         sckHTTP client;
         Recorder seen(client);
-        QObject::connect(&client, &sckHTTP::Connected, [&] { client.SendData(request.toStdString()); });
+        QObject::connect(&client, &sckHTTP::Connected,
+                         [&] { client.SendData(request.toStdString()); });
         client.Connect("127.0.0.1", 80);
         QCOMPARE(client.RemoteHost(), "127.0.0.1");
 
@@ -134,8 +135,8 @@ class SckHttpTest : public QObject {
 
         // Pressed again: a failure that was replaced at once reports nothing, and the client
         // connects as if nothing had failed before.
-        LoopbackServer server([](QTcpSocket* peer, const QByteArray&) { peer->disconnectFromHost(); },
-                              false);
+        LoopbackServer server(
+            [](QTcpSocket* peer, const QByteArray&) { peer->disconnectFromHost(); }, false);
         seen.events.clear();
         client.Connect(host.toStdString(), 80);
         client.Connect("127.0.0.1", 80);

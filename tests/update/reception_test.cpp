@@ -49,8 +49,9 @@ TEST(Reception, ReadsTheAnnouncedLengthOnceItsLineIsComplete) {
             EXPECT_EQ(reception.receiveBuffer(), received);
             EXPECT_EQ(reception.contentLength(), step.contentLength);
             const std::optional<double> share = reception.ReceivedShare();
-            EXPECT_EQ(share ? std::optional<float>(static_cast<float>(*share * 1000)) : std::nullopt,
-                      step.width);
+            EXPECT_EQ(
+                share ? std::optional<float>(static_cast<float>(*share * 1000)) : std::nullopt,
+                step.width);
         }
     }
 }

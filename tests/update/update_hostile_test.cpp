@@ -182,8 +182,7 @@ class UpdateHostileTest : public QObject {
         // Port 80 of the host is not ours to take.
         if (!qEnvironmentVariableIsSet("KORRIN_IN_NETNS")) QSKIP("run through in_netns.sh");
         korrin::testing::WindowFixture::ClearSettings();
-        korrin::qt::SetMessageHandler(
-            [this](QWidget*, const QString& text) { messages_ << text; });
+        korrin::qt::SetMessageHandler([this](QWidget*, const QString& text) { messages_ << text; });
         root_ = std::make_unique<QTemporaryDir>();
         const QDir root(root_->path());
         QVERIFY(root.mkpath(QStringLiteral("app/sub")));
@@ -200,7 +199,8 @@ class UpdateHostileTest : public QObject {
         server_ = std::make_unique<korrin::testing::LoopbackServer>(
             [this](QTcpSocket* peer, const QByteArray&) { serve_(peer); }, 80);
         QVERIFY(server_->listening());
-        owner_ = std::make_unique<WindowOwner>(QFile::encodeName(App() + QLatin1Char('/')).toStdString());
+        owner_ = std::make_unique<WindowOwner>(
+            QFile::encodeName(App() + QLatin1Char('/')).toStdString());
         owner_->Load();
     }
 
