@@ -18,3 +18,18 @@ if(KORRIN_BUILD_TESTS)
     COMMAND make-demo-target ${CMAKE_SOURCE_DIR}/samples ${CMAKE_BINARY_DIR}/demo-check/vplaces.exe)
   set_tests_properties(demo_target_applies_every_sample PROPERTIES LABELS core)
 endif()
+
+# The Windows window's pictures are prints of the Qt window's drawings, kept in the repository
+# so that the Windows build needs no Qt: after changing a drawing, run
+#   build/render-artwork src/win32/artwork
+# The test fails while the prints differ from what the drawings make.
+if(KORRIN_BUILD_GUI)
+  add_executable(render-artwork ${CMAKE_CURRENT_LIST_DIR}/render_artwork.cpp)
+  target_link_libraries(render-artwork PRIVATE korrin_gui)
+  if(KORRIN_BUILD_TESTS)
+    add_test(NAME windows_artwork_is_current
+      COMMAND sh -c "out=$(mktemp -d) && \"$0\" \"$out\" && diff -r \"$out\" \"$1\"; s=$?; rm -rf \"$out\"; exit $s"
+              $<TARGET_FILE:render-artwork> ${CMAKE_SOURCE_DIR}/src/win32/artwork)
+    set_tests_properties(windows_artwork_is_current PROPERTIES LABELS gui)
+  endif()
+endif()

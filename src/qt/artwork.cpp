@@ -3,6 +3,7 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <cmath>
 
 namespace korrin::qt::artwork {
 namespace {
@@ -57,16 +58,16 @@ void MagnifyingGlass(QPainter& p, QPointF centre, double radius) {
 
 }  // namespace
 
-QPixmap FindIcon() {
-    return Canvas(32, [](QPainter& p) {
+QPixmap FindIcon(int size) {
+    return Canvas(size, [](QPainter& p) {
         Page(p);
         TextLines(p, 11, 26);
         MagnifyingGlass(p, QPointF(17, 17), 6);
     });
 }
 
-QPixmap PatchIcon() {
-    return Canvas(32, [](QPainter& p) {
+QPixmap PatchIcon(int size) {
+    return Canvas(size, [](QPainter& p) {
         Page(p);
         QFont font(QStringLiteral("DejaVu Sans Mono"));
         font.setPixelSize(12);
@@ -79,8 +80,8 @@ QPixmap PatchIcon() {
     });
 }
 
-QPixmap UpdateIcon() {
-    return Canvas(32, [](QPainter& p) {
+QPixmap UpdateIcon(int size) {
+    return Canvas(size, [](QPainter& p) {
         Page(p);
         const QPointF c(16, 18);
         p.setPen(QPen(QColor(20, 70, 140), 1.2));
@@ -98,8 +99,8 @@ QPixmap UpdateIcon() {
     });
 }
 
-QPixmap ExitIcon() {
-    return Canvas(32, [](QPainter& p) {
+QPixmap ExitIcon(int size) {
+    return Canvas(size, [](QPainter& p) {
         Page(p);
         TextLines(p, 11, 26);
         p.setPen(QPen(QColor(200, 20, 20), 3.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
@@ -111,8 +112,8 @@ QPixmap ExitIcon() {
     });
 }
 
-QPixmap FolderPicture() {
-    return Canvas(16, [](QPainter& p) {
+QPixmap FolderPicture(int size) {
+    return Canvas(size, [](QPainter& p) {
         p.setPen(QPen(QColor(120, 90, 20), 1.4));
         p.setBrush(QColor(240, 200, 90));
         QPainterPath back;
@@ -136,14 +137,16 @@ QPixmap FolderPicture() {
     });
 }
 
-QPixmap TitlePicture() {
-    QPixmap pixmap(220, 173);
+QPixmap TitlePicture(double scale) {
+    QPixmap pixmap(static_cast<int>(std::lround(220 * scale)),
+                   static_cast<int>(std::lround(173 * scale)));
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
+    p.scale(scale, scale);
     QLinearGradient sky(0, 0, 0, 173);
     sky.setColorAt(0, QColor(18, 40, 92));
     sky.setColorAt(1, QColor(64, 120, 190));
-    p.fillRect(pixmap.rect(), sky);
+    p.fillRect(QRectF(0, 0, 220, 173), sky);
 
     // A faint grid of hex digits, the stuff the tool works on.
     QFont mono(QStringLiteral("DejaVu Sans Mono"));
@@ -189,16 +192,18 @@ QPixmap TitlePicture() {
     return pixmap;
 }
 
+QPixmap WindowIconPicture(int size) {
+    return Canvas(size, [](QPainter& p) {
+        Page(p);
+        p.setPen(QPen(QColor(200, 40, 40), 1.2, Qt::DashLine));
+        p.setBrush(QColor(255, 210, 90));
+        p.drawRect(QRectF(9, 13, 12, 10));
+    });
+}
+
 QIcon WindowIcon() {
     QIcon icon;
-    for (int size : {16, 32}) {
-        icon.addPixmap(Canvas(size, [](QPainter& p) {
-            Page(p);
-            p.setPen(QPen(QColor(200, 40, 40), 1.2, Qt::DashLine));
-            p.setBrush(QColor(255, 210, 90));
-            p.drawRect(QRectF(9, 13, 12, 10));
-        }));
-    }
+    for (int size : {16, 32}) icon.addPixmap(WindowIconPicture(size));
     return icon;
 }
 
