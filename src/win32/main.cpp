@@ -1,9 +1,12 @@
 // The window program on Windows: one window at a time, replaced by a fresh one after an update.
 
-#include <commctrl.h>
-#include <objbase.h>
+// windows.h comes before the headers that build on it.
+// clang-format off
 #include <windows.h>
 #include <winsock2.h>
+#include <commctrl.h>
+#include <objbase.h>
+// clang-format on
 
 #include <memory>
 #include <string>
