@@ -86,6 +86,9 @@ class FrmPatcherTest : public QObject {
             QCOMPARE(control->parentWidget()->objectName(), c[2]);
             QCOMPARE(TextOf(control), c[3]);
             QCOMPARE(control->isVisibleTo(control->parentWidget()), c[4] == QLatin1String("1"));
+            const QStringList p = c[5].split(QLatin1Char(','));
+            QCOMPARE(control->geometry(),
+                     QRect(p[0].toInt(), p[1].toInt(), p[2].toInt(), p[3].toInt()));
             ++rows;
         }
         QCOMPARE(rows, 41);
