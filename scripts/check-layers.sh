@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Fails when a core file includes Qt or a front end's header, or when the folders of src/
+# Fails when a core file includes Qt or a front end's header (Qt, Windows window, command line),
+# when the Qt and Windows windows include each other, or when the folders of src/
 # include each other in a cycle. Reads #include lines only.
 set -euo pipefail
 cd "$(dirname "$0")/../src"
@@ -8,6 +9,12 @@ core='common catalogue patch lint update window platform'
 status=0
 if grep -rnE '^\s*#\s*include\s*(<Q|"(qt|cli|win32)/)' $core; then
   echo "check-layers: the core above includes Qt or a front end" >&2
+  status=1
+fi
+
+# Each front end stands on the core alone: the Windows window must not lean on Qt or the reverse.
+if grep -rnE '^\s*#\s*include\s*(<Q|"qt/)' win32 || grep -rnE '^\s*#\s*include\s*"win32/' qt; then
+  echo "check-layers: one front end includes the other" >&2
   status=1
 fi
 
