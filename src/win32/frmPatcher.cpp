@@ -170,6 +170,15 @@ LRESULT CALLBACK ForwardToWindow(HWND container, UINT message, WPARAM wParam, LP
         case WM_CTLCOLOREDIT:
         case WM_CTLCOLORLISTBOX:
             return SendMessageW(GetAncestor(container, GA_ROOT), message, wParam, lParam);
+        case WM_SETCURSOR: {
+            // The headers are links of a kind: they take the hand, as in the Qt window.
+            const int id = GetDlgCtrlID(reinterpret_cast<HWND>(wParam));
+            if (id >= kTabPick && id < kLblTab + 4 && LOWORD(lParam) == HTCLIENT) {
+                SetCursor(LoadCursorW(nullptr, IDC_HAND));
+                return TRUE;
+            }
+            return DefSubclassProc(container, message, wParam, lParam);
+        }
         case WM_ERASEBKGND: {
             // A frame draws only its border and caption; the window clips its children, so
             // nothing else would clear the inside.
@@ -350,6 +359,17 @@ void frmPatcher::Scale() {
     const char* const headers[] = {"PATCH", "FIND", "UPDATE", "EXIT"};  // by tab number
     for (std::size_t i = 0; i < headerPictures_.size(); ++i) {
         headerPictures_[i] = std::make_unique<Picture>(headers[i], dpi_);
+    }
+    // The icon file holds sizes for every scale; the system picks among them for its own.
+    for (auto [which, metric] :
+         {std::pair{ICON_BIG, SM_CXICON}, std::pair{ICON_SMALL, SM_CXSMICON}}) {
+        const int size = GetSystemMetricsForDpi(metric, dpi_);
+        auto* icon = static_cast<HICON>(
+            LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON, size, size, 0));
+        if (HICON old = reinterpret_cast<HICON>(
+                SendMessageW(hwnd_, WM_SETICON, which, reinterpret_cast<LPARAM>(icon)))) {
+            DestroyIcon(old);
+        }
     }
     titlePicture_ = std::make_unique<Picture>("TITLE", dpi_);
     folderPicture_ = std::make_unique<Picture>("FOLDER", dpi_);

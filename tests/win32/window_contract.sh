@@ -16,7 +16,7 @@ shots=${5:-}
 
 wine=/usr/lib/wine/wine64
 [ -x "$wine" ] || { echo "no Wine"; exit 77; }
-for tool in Xvfb xdotool import; do
+for tool in Xvfb xdotool xprop import; do
   command -v "$tool" >/dev/null || { echo "no $tool"; exit 77; }
 done
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -95,6 +95,8 @@ mkdir "$work/empty"
 start "$work/empty"
 [ "$WIDTH" = 360 ] && [ "$HEIGHT" = 273 ] || fail "client area ${WIDTH}x$HEIGHT"
 probe controls "$data/window_controls.txt" || fail "controls"
+# Wine hands the window's icon to X, which is where a probe in another process can see it.
+xprop -id "$window" _NET_WM_ICON | grep -q 'Icon (' || fail "no window icon"
 stop
 
 echo "- tab headers"

@@ -100,6 +100,13 @@ int Controls(const char* table) {
         std::printf("client area %ldx%ld at %d dpi\n", client.right, client.bottom, dpi);
         ++failures;
     }
+    // A fixed window with a close box, and nothing to resize it with.
+    const LONG style = GetWindowLongW(main, GWL_STYLE);
+    if ((style & (WS_THICKFRAME | WS_MAXIMIZEBOX | WS_MINIMIZEBOX)) != 0 ||
+        (style & WS_SYSMENU) == 0) {
+        std::printf("window style %lx\n", static_cast<unsigned long>(style));
+        ++failures;
+    }
     std::ifstream rows(table);
     std::string line;
     int count = 0;
