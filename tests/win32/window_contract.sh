@@ -69,12 +69,16 @@ setting() {
 }
 windows_path() { echo "Z:${1//\//\\}"; }
 
-# start FOLDER: runs the window from FOLDER, as a copy there, and waits for it.
+# start FOLDER: runs the window from FOLDER, as a copy there, and waits for it. Now and then a
+# program cannot reach Xvfb and shows nothing: that start is tried once more.
 start() {
   cp "$exe" "$1/korrin-patcher.exe"
-  (cd "$1" && exec "$wine" korrin-patcher.exe >/dev/null 2>&1) &
-  window=$(timeout 30 xdotool search --sync --onlyvisible --name '^Korrin Patcher 1\.0$' | head -1 ||
-    true)
+  for attempt in 1 2; do
+    (cd "$1" && exec "$wine" korrin-patcher.exe >/dev/null 2>&1) &
+    window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Korrin Patcher 1\.0$' |
+      head -1 || true)
+    [ -n "$window" ] && break
+  done
   [ -n "$window" ] || fail "no window"
   app=$(xdotool getwindowpid "$window")
   # Without a window manager Wine draws no frame: the X window is the client area.
