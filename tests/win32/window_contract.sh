@@ -130,6 +130,7 @@ cp "$data"/catalogues/three/*.pat "$work/apply/"
 # The fast start patch's signature and its first option, Skip (EB), after it.
 printf 'MZ\x00\x01\x83\x3d\x4c\x8b\x5a\x00\x00\x74\x05tail' >"$work/apply/vplaces.exe"
 printf 'MZ\x00\x01\x83\x3d\x4c\x8b\x5a\x00\x00\xeb\x05tail' >"$work/expected.exe"
+cp "$work/apply/vplaces.exe" "$work/original.exe"
 target=$(windows_path "$work/apply/vplaces.exe")
 "$wine" reg add "$key" /v Path /t REG_SZ /d "$target" /f >/dev/null 2>&1
 start "$work/apply"
@@ -139,6 +140,10 @@ click $((frame_x + 208)) $((frame_y + 232))  # Apply
 message=$(probe message)
 [ "$message" = "Patch completed successfully" ] || fail "Apply said: $message"
 cmp "$work/apply/vplaces.exe" "$work/expected.exe" || fail "patched bytes"
+click $((frame_x + 173)) $((frame_y + 192))  # opOnOff(1), Keep (74)
+click $((frame_x + 208)) $((frame_y + 232))
+[ "$(probe message)" = "Patch completed successfully" ] || fail "second Apply"
+cmp "$work/apply/vplaces.exe" "$work/original.exe" || fail "second option not taken"
 click "${icon_x[1]}" "${icon_y[1]}"
 click $((frame_x + 222)) $((frame_y + 231))  # txtPickDIR
 probe cancel-folder
