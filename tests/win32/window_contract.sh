@@ -127,7 +127,8 @@ app=
 echo "- settings, Apply and the folder dialog"
 mkdir "$work/apply"
 cp "$data"/catalogues/three/*.pat "$work/apply/"
-# The fast start patch's signature and its first option, Skip (EB), after it.
+# The fast start patch's signature with its second option, Keep (74), after it; Apply with the
+# first option selected writes Skip (EB) there.
 printf 'MZ\x00\x01\x83\x3d\x4c\x8b\x5a\x00\x00\x74\x05tail' >"$work/apply/vplaces.exe"
 printf 'MZ\x00\x01\x83\x3d\x4c\x8b\x5a\x00\x00\xeb\x05tail' >"$work/expected.exe"
 cp "$work/apply/vplaces.exe" "$work/original.exe"
