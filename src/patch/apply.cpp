@@ -1,13 +1,16 @@
 #include "patch/apply.h"
 
 #include <algorithm>
+#include <memory>
 #include <optional>
+#include <thread>
 
 #include "common/number.h"
 #include "common/text.h"
 #include "patch/hex.h"
+#include "patch/safe_save.h"
+#include "patch/target_pass.h"
 #include "patch/value.h"
-#include "patch/vp_patch.h"
 
 namespace korrin::patch {
 namespace {
@@ -16,14 +19,30 @@ bool HasWildcard(std::string_view pattern) {
     return pattern.find_first_of("*?") != std::string_view::npos;
 }
 
-struct Plan {
-    bool orMode = false;
-    std::vector<Edit> edits;
-};
+std::string SaveFailedMessage(const SaveOutcome& outcome) {
+    if (outcome.changedMeanwhile) return std::string(kTargetChangedMessage);
+    switch (outcome.target) {
+        case TargetState::kUnchanged:
+            if (outcome.status.error == ErrorCode::kAccessDenied) {
+                return std::string(kTargetOpenMessage);
+            }
+            return "VPLACES.EXE could not be saved: " + outcome.status.reason +
+                   ". The file was left as it was.";
+        case TargetState::kReplaced:
+            return "VPLACES.EXE was written, but the system could not confirm that it reached the "
+                   "disk: " +
+                   outcome.status.reason;
+        case TargetState::kMaybeDamaged:
+            break;
+    }
+    return "VPLACES.EXE could not be saved and may be damaged: " + outcome.status.reason +
+           ". Restore it from a copy before patching again.";
+}
 
-// The bytes of every signature and what to write after it, or none when the patch cannot be
-// applied as it stands. Worked out before the target is loaded, so that a patch that could
-// never succeed costs no reading and writes nothing.
+}  // namespace
+
+// Worked out before the target is read, so that a patch that could never succeed costs no
+// reading and writes nothing.
 std::optional<Plan> MakePlan(const ApplyRequest& request) {
     Plan plan;
     const catalogue::Locations locations = catalogue::SplitLocations(request.locationList);
@@ -53,7 +72,6 @@ std::optional<Plan> MakePlan(const ApplyRequest& request) {
     return plan;
 }
 
-// Whether the statuses of the plan's edits make the patch as a whole a success.
 bool Patched(const Plan& plan, const std::vector<int>& statuses) {
     const auto applied = std::count(statuses.begin(), statuses.end(), 1);
     return plan.orMode ? applied > 0 : applied == std::ssize(plan.edits);
@@ -69,7 +87,10 @@ std::string IncompleteMessage(const std::vector<std::string>& problems) {
            ". Nothing was changed.";
 }
 
-}  // namespace
+std::string LoadFailedMessage(const Status& status) {
+    if (status.error == ErrorCode::kPathNotFound) return std::string(kInvalidPathMessage);
+    return "VPLACES.EXE could not be loaded: " + status.reason;
+}
 
 ApplyRequest ApplyRequest::ForDefinition(const catalogue::DefinitionView& view) {
     ApplyRequest request;
@@ -115,47 +136,27 @@ ApplyResult ApplyPatch(platform::FileSystem& fs, const ApplyRequest& request) {
     const std::optional<Plan> plan = MakePlan(request);
     if (!plan) return {ApplyOutcome::kPatchFailed, std::string(kPatchFailedMessage)};
 
-    vpPatch engine(fs);
-    if (engine.LoadExe(request.targetPath) == 0) {
-        return {ApplyOutcome::kLoadFailed, engine.message()};
+    std::unique_ptr<platform::ReadableFile> file;
+    platform::FileInfo read;
+    Status status = fs.OpenForReading(request.targetPath, &file, &read);
+    if (!status.ok()) return {ApplyOutcome::kLoadFailed, LoadFailedMessage(status)};
+
+    // The copy and its flush take as long as the search, or longer: they run meanwhile.
+    Replacement replacement(fs, request.targetPath, read);
+    TargetPass pass(*file, read.size);
+    const std::size_t edits = pass.AddEdits(plan->edits, !plan->orMode);
+    {
+        std::jthread saver([&replacement] { replacement.Begin(); });
+        status = pass.Run();
     }
-    const std::vector<int> statuses = engine.PatchBytesInTurn(plan->edits, !plan->orMode);
-    if (!Patched(*plan, statuses)) {
+    file.reset();
+    if (!status.ok()) return {ApplyOutcome::kLoadFailed, LoadFailedMessage(status)};
+    if (!Patched(*plan, pass.edits(edits).statuses)) {
+        replacement.Abandon();
         return {ApplyOutcome::kPatchFailed, std::string(kPatchFailedMessage)};
     }
-
-    if (engine.SaveExe(request.targetPath) == 0) {
-        return {ApplyOutcome::kSaveFailed, engine.message()};
-    }
-    engine.ClearExeData();
-    return {ApplyOutcome::kApplied, std::string(kPatchCompletedMessage)};
-}
-
-ApplyResult RehearseApply(
-    platform::FileSystem& fs, vpPatch& engine, const ApplyRequest& request,
-    const std::function<std::size_t(std::string_view signature)>& firstOccurrence) {
-    if (!request.definitionProblems.empty()) {
-        return {ApplyOutcome::kDefinitionIncomplete, IncompleteMessage(request.definitionProblems)};
-    }
-    const std::optional<Plan> plan = MakePlan(request);
-    if (!plan) return {ApplyOutcome::kPatchFailed, std::string(kPatchFailedMessage)};
-
-    std::vector<int> statuses;
-    if (firstOccurrence) {
-        std::vector<std::size_t> firsts;
-        for (const Edit& edit : plan->edits) firsts.push_back(firstOccurrence(edit.signature));
-        statuses = engine.PatchBytesInTurn(plan->edits, !plan->orMode, firsts);
-    } else {
-        statuses = engine.PatchBytesInTurn(plan->edits, !plan->orMode);
-    }
-    engine.RevertChanges();
-    if (!Patched(*plan, statuses)) {
-        return {ApplyOutcome::kPatchFailed, std::string(kPatchFailedMessage)};
-    }
-    // The save's own first question; what it is told no is the one message the save has.
-    if (fs.ProbeWritable(request.targetPath).error == ErrorCode::kAccessDenied) {
-        return {ApplyOutcome::kSaveFailed, std::string(kTargetOpenMessage)};
-    }
+    const SaveOutcome saved = replacement.Commit(pass.edits(edits).changes);
+    if (!saved.ok()) return {ApplyOutcome::kSaveFailed, SaveFailedMessage(saved)};
     return {ApplyOutcome::kApplied, std::string(kPatchCompletedMessage)};
 }
 

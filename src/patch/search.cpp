@@ -1,93 +1,241 @@
 #include "patch/search.h"
 
 #include <algorithm>
-#include <array>
+#include <atomic>
 #include <cstring>
+#include <type_traits>
 
 namespace korrin::patch {
 namespace {
 
-// Bytes that fill x86 machine code and its data, most common first: zero padding, all-ones,
-// register moves, calls, prefixes, ModR/M and displacement bytes of stack access, short jumps.
-// Any byte not listed counts as rarer than every listed one.
-constexpr unsigned char kCommonBytes[] = {
-    0x00, 0xFF, 0x8B, 0x89, 0x48, 0xE8, 0x0F, 0x83, 0x24, 0x44, 0x85, 0xC0, 0x74, 0x75,
-    0x01, 0x04, 0x08, 0x8D, 0x45, 0x4C, 0x10, 0xCC, 0x90, 0xC3, 0x50, 0xEB, 0x33, 0x20,
-    0x40, 0x80, 0x02, 0x03, 0xC7, 0x0C, 0x41, 0x5D, 0x55, 0xE5, 0xF8, 0x14, 0x18, 0xC4,
-    0xEC, 0x28, 0x30, 0xC9, 0x56, 0x57, 0x5E, 0x5F, 0x6A, 0x68, 0xE9, 0x7D, 0xFC, 0x84,
+std::atomic<SearchPath> gForced{SearchPath::kAuto};
+
+bool HasWide() {
+#if defined(__x86_64__) || defined(__i386__)
+    static const bool wide = __builtin_cpu_supports("avx2");
+    return wide;
+#else
+    return false;
+#endif
+}
+
+using Probe = MultiSearch::Probe;
+
+using Block16 = unsigned char __attribute__((vector_size(16)));
+using Block32 = unsigned char __attribute__((vector_size(32)));
+template <int kWidth>
+struct BlockType;
+template <>
+struct BlockType<16> {
+    using type = Block16;
+};
+template <>
+struct BlockType<32> {
+    using type = Block32;
 };
 
-constexpr std::array<int, 256> MakeCommonness() {
-    std::array<int, 256> score{};
-    int next = static_cast<int>(std::size(kCommonBytes));
-    for (unsigned char b : kCommonBytes) score[b] = next--;
-    return score;
-}
-constexpr std::array<int, 256> kCommonness = MakeCommonness();
+// What one call of Scan works with: the needles still reported and their pairs spread over
+// every lane of a block, rebuilt whenever a needle drops out.
+template <int kWidth>
+struct Lanes {
+    using Block = typename BlockType<kWidth>::type;
+    std::vector<Probe> pairs;    // two-byte probes
+    std::vector<Probe> singles;  // one-byte needles
+    std::vector<Block> firsts, seconds, singleBytes;
+};
 
-// The index of the needle's byte that memchr should look for: the least common one.
-std::size_t Pivot(std::string_view needle) {
-    std::size_t best = 0;
-    for (std::size_t i = 1; i < needle.size(); ++i) {
-        if (kCommonness[static_cast<unsigned char>(needle[i])] <
-            kCommonness[static_cast<unsigned char>(needle[best])]) {
-            best = i;
+// The whole scan, written once for either block width. Always inlined, so that it takes the
+// instruction set of the function it is put into.
+template <int kWidth>
+[[gnu::always_inline]] inline void ScanBlocks(const std::vector<Bytes>& needles,
+                                              const std::vector<Probe>& probes,
+                                              std::string_view data, std::size_t after,
+                                              std::span<const std::size_t> live,
+                                              MultiSearch::Found found, void* context) {
+    using Block = typename Lanes<kWidth>::Block;
+    Lanes<kWidth> lanes;
+    std::vector<char> dropped(needles.size(), 0);
+    const auto rebuild = [&] {
+        lanes.pairs.clear();
+        lanes.singles.clear();
+        lanes.firsts.clear();
+        lanes.seconds.clear();
+        lanes.singleBytes.clear();
+        for (const std::size_t i : live) {
+            const Probe& p = probes[i];
+            if (dropped[i] || needles[i].empty() || needles[i].size() > data.size()) continue;
+            if (p.single) {
+                lanes.singles.push_back(p);
+                lanes.singleBytes.push_back(Block{} + p.first);
+            } else {
+                lanes.pairs.push_back(p);
+                lanes.firsts.push_back(Block{} + p.first);
+                lanes.seconds.push_back(Block{} + p.second);
+            }
+        }
+    };
+    rebuild();
+    bool stale = false;  // a needle dropped out: rebuilt once the position is done
+
+    const char* const base = data.data();
+    const std::size_t size = data.size();
+    // Whether the needle of probe p starts at q - p.pairAt; reports it.
+    const auto confirm = [&](const Probe& p, std::size_t q) {
+        if (dropped[p.needle] || q < p.pairAt) return;
+        const Bytes& needle = needles[p.needle];
+        const std::size_t start = q - p.pairAt;
+        const std::size_t end = start + needle.size();
+        if (end > size || end <= after) return;
+        if (std::memcmp(base + start, needle.data(), needle.size()) != 0) return;
+        if (!found(context, p.needle, start)) {
+            dropped[p.needle] = 1;
+            stale = true;
+        }
+    };
+    const auto confirmAll = [&](std::size_t q) {
+        const auto a = static_cast<unsigned char>(base[q]);
+        const int b = q + 1 < size ? static_cast<unsigned char>(base[q + 1]) : -1;
+        for (const Probe& p : lanes.pairs) {
+            if (p.first == a && p.second == b) confirm(p, q);
+        }
+        for (const Probe& p : lanes.singles) {
+            if (p.first == a) confirm(p, q);
+        }
+        if (stale) {
+            rebuild();
+            stale = false;
+        }
+    };
+
+    std::size_t q = 0;
+    // Pairs of the needles that end after `after` cannot lie much before it.
+    std::size_t longest = 0;
+    for (const std::size_t i : live) longest = std::max(longest, needles[i].size());
+    if (after > longest) q = after - longest;
+
+    for (; q + kWidth + 1 <= size; q += kWidth) {
+        if (lanes.pairs.empty() && lanes.singles.empty()) return;
+        Block here;
+        Block next;
+        std::memcpy(&here, base + q, sizeof here);
+        std::memcpy(&next, base + q + 1, sizeof next);
+        Block hit{};
+        for (std::size_t k = 0; k < lanes.firsts.size(); ++k) {
+            hit |= reinterpret_cast<Block>((here == lanes.firsts[k]) & (next == lanes.seconds[k]));
+        }
+        for (std::size_t k = 0; k < lanes.singleBytes.size(); ++k) {
+            hit |= reinterpret_cast<Block>(here == lanes.singleBytes[k]);
+        }
+        std::uint64_t words[kWidth / 8];
+        std::memcpy(words, &hit, sizeof words);
+        for (int w = 0; w < kWidth / 8; ++w) {
+            std::uint64_t word = words[w];
+            while (word != 0) {
+                const int lane = __builtin_ctzll(word) / 8;
+                word &= ~(std::uint64_t{0xFF} << (lane * 8));
+                confirmAll(q + static_cast<std::size_t>(w * 8 + lane));
+            }
         }
     }
-    return best;
+    for (; q < size; ++q) confirmAll(q);
 }
 
-std::size_t FindFrom(std::string_view data, std::string_view needle, std::size_t pivot,
-                     std::size_t from, std::size_t to) {
+#if defined(__x86_64__) || defined(__i386__)
+__attribute__((target("avx2"))) void ScanWide(const std::vector<Bytes>& needles,
+                                              const std::vector<Probe>& probes,
+                                              std::string_view data, std::size_t after,
+                                              std::span<const std::size_t> live,
+                                              MultiSearch::Found found, void* context) {
+    ScanBlocks<32>(needles, probes, data, after, live, found, context);
+}
+#endif
+
+void ScanBasic(const std::vector<Bytes>& needles, const std::vector<Probe>& probes,
+               std::string_view data, std::size_t after, std::span<const std::size_t> live,
+               MultiSearch::Found found, void* context) {
+    ScanBlocks<16>(needles, probes, data, after, live, found, context);
+}
+
+Probe FirstPair(const Bytes& needle, std::size_t index) {
+    Probe p;
+    p.needle = index;
+    p.single = needle.size() < 2;
+    if (!needle.empty()) p.first = static_cast<unsigned char>(needle[0]);
+    if (!p.single) p.second = static_cast<unsigned char>(needle[1]);
+    return p;
+}
+
+}  // namespace
+
+std::size_t FindFirst(std::string_view data, std::string_view needle, std::size_t from,
+                      std::size_t to) {
     if (needle.empty() || needle.size() > data.size()) return kNotFound;
     to = std::min(to, data.size() - needle.size() + 1);
     if (from >= to) return kNotFound;
-
-    const char* base = data.data();
-    const char* scan = base + from + pivot;
-    const char* const end = base + to + pivot;
-    const int key = static_cast<unsigned char>(needle[pivot]);
+    const char* const base = data.data();
+    const char* scan = base + from;
+    const char* const end = base + to;
+    const int key = static_cast<unsigned char>(needle[0]);
     while (scan < end) {
         const auto* hit =
             static_cast<const char*>(std::memchr(scan, key, static_cast<std::size_t>(end - scan)));
         if (hit == nullptr) return kNotFound;
-        const char* start = hit - pivot;
-        if (std::memcmp(start, needle.data(), needle.size()) == 0) {
-            return static_cast<std::size_t>(start - base);
+        if (std::memcmp(hit, needle.data(), needle.size()) == 0) {
+            return static_cast<std::size_t>(hit - base);
         }
         scan = hit + 1;
     }
     return kNotFound;
 }
 
-// Large enough that the calls per block cost nothing, small enough that a block read once from
-// memory is still in the core's own cache when the last needle is looked for in it.
-constexpr std::size_t kBlock = 256 * 1024;
-
-}  // namespace
-
-std::size_t FindFirst(std::string_view data, std::string_view needle, std::size_t from,
-                      std::size_t to) {
-    return FindFrom(data, needle, Pivot(needle), from, to);
+void ForceSearchPath(SearchPath path) {
+    gForced = path;
 }
 
-std::vector<std::size_t> FindFirstEach(std::string_view data,
-                                       std::span<const std::string_view> needles) {
-    std::vector<std::size_t> found(needles.size(), kNotFound);
-    std::vector<std::size_t> pivots(needles.size());
-    std::vector<std::size_t> open;  // indexes of the needles still looked for
-    for (std::size_t i = 0; i < needles.size(); ++i) {
-        pivots[i] = Pivot(needles[i]);
-        if (!needles[i].empty() && needles[i].size() <= data.size()) open.push_back(i);
+SearchPath ActiveSearchPath() {
+    const SearchPath forced = gForced;
+    if (forced == SearchPath::kBasic || !HasWide()) return SearchPath::kBasic;
+    return SearchPath::kWide;
+}
+
+MultiSearch::MultiSearch(std::vector<Bytes> needles) : needles_(std::move(needles)) {
+    for (std::size_t i = 0; i < needles_.size(); ++i) {
+        probes_.push_back(FirstPair(needles_[i], i));
+        longest_ = std::max(longest_, needles_[i].size());
     }
-    for (std::size_t block = 0; block < data.size() && !open.empty(); block += kBlock) {
-        const std::size_t blockEnd = std::min(data.size(), block + kBlock);
-        std::erase_if(open, [&](std::size_t i) {
-            found[i] = FindFrom(data, needles[i], pivots[i], block, blockEnd);
-            return found[i] != kNotFound;
-        });
+}
+
+void MultiSearch::ChoosePairs(std::string_view sample) {
+    std::vector<std::uint32_t> counts(65536, 0);
+    for (std::size_t i = 0; i + 1 < sample.size(); ++i) {
+        ++counts[static_cast<unsigned char>(sample[i]) << 8 |
+                 static_cast<unsigned char>(sample[i + 1])];
     }
-    return found;
+    for (Probe& p : probes_) {
+        const Bytes& needle = needles_[p.needle];
+        if (p.single) continue;
+        std::uint32_t best = UINT32_MAX;
+        for (std::size_t at = 0; at + 1 < needle.size(); ++at) {
+            const auto a = static_cast<unsigned char>(needle[at]);
+            const auto b = static_cast<unsigned char>(needle[at + 1]);
+            if (counts[a << 8 | b] < best) {
+                best = counts[a << 8 | b];
+                p.pairAt = at;
+                p.first = a;
+                p.second = b;
+            }
+        }
+    }
+}
+
+void MultiSearch::Scan(std::string_view data, std::size_t after, std::span<const std::size_t> live,
+                       Found found, void* context) const {
+#if defined(__x86_64__) || defined(__i386__)
+    if (ActiveSearchPath() == SearchPath::kWide) {
+        return ScanWide(needles_, probes_, data, after, live, found, context);
+    }
+#endif
+    ScanBasic(needles_, probes_, data, after, live, found, context);
 }
 
 }  // namespace korrin::patch
