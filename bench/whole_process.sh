@@ -12,8 +12,10 @@ cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
 build=build-bench
+# As users build it. GCC 12 at -O3 sees a false overlap in std::string's copy (-Wrestrict),
+# which must not stop a measurement.
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKORRIN_BUILD_GUI=OFF \
-  -DKORRIN_BUILD_TESTS=OFF >/dev/null
+  -DKORRIN_BUILD_TESTS=OFF --compile-no-warning-as-error >/dev/null
 cmake --build "$build" --target korrin-patch apply_bench --parallel 2 >/dev/null
 
 runs=${RUNS:-10}
