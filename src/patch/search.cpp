@@ -4,6 +4,11 @@
 #include <atomic>
 #include <cstring>
 #include <type_traits>
+#include <utility>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
 
 namespace korrin::patch {
 namespace {
@@ -21,140 +26,188 @@ bool HasWide() {
 
 using Probe = MultiSearch::Probe;
 
-using Block16 = unsigned char __attribute__((vector_size(16)));
-using Block32 = unsigned char __attribute__((vector_size(32)));
-template <int kWidth>
-struct BlockType;
-template <>
-struct BlockType<16> {
-    using type = Block16;
-};
-template <>
-struct BlockType<32> {
-    using type = Block32;
-};
+// The needles one call of Scan still reports, and the test of one position against them. A
+// needle whose report returns false drops out once the position is done (stale until then).
+class Confirmer {
+  public:
+    Confirmer(const std::vector<Bytes>& needles, const std::vector<Probe>& probes,
+              std::string_view data, std::size_t after, std::span<const std::size_t> live,
+              MultiSearch::Found found, void* context)
+        : needles_(needles),
+          probes_(probes),
+          data_(data),
+          after_(after),
+          live_(live),
+          found_(found),
+          context_(context),
+          dropped_(needles.size(), 0) {
+        Rebuild();
+    }
 
-// What one call of Scan works with: the needles still reported and their pairs spread over
-// every lane of a block, rebuilt whenever a needle drops out.
-template <int kWidth>
-struct Lanes {
-    using Block = typename BlockType<kWidth>::type;
-    std::vector<Probe> pairs;    // two-byte probes
-    std::vector<Probe> singles;  // one-byte needles
-    std::vector<Block> firsts, seconds, singleBytes;
-};
+    const std::vector<Probe>& pairs() const { return pairs_; }
+    const std::vector<Probe>& singles() const { return singles_; }
+    bool empty() const { return pairs_.empty() && singles_.empty(); }
+    // Whether the needles changed since the caller last looked; clears the mark.
+    bool TakeChange() { return std::exchange(changed_, false); }
 
-// The whole scan, written once for either block width. Always inlined, so that it takes the
-// instruction set of the function it is put into.
-template <int kWidth>
-[[gnu::always_inline]] inline void ScanBlocks(const std::vector<Bytes>& needles,
-                                              const std::vector<Probe>& probes,
-                                              std::string_view data, std::size_t after,
-                                              std::span<const std::size_t> live,
-                                              MultiSearch::Found found, void* context) {
-    using Block = typename Lanes<kWidth>::Block;
-    Lanes<kWidth> lanes;
-    std::vector<char> dropped(needles.size(), 0);
-    const auto rebuild = [&] {
-        lanes.pairs.clear();
-        lanes.singles.clear();
-        lanes.firsts.clear();
-        lanes.seconds.clear();
-        lanes.singleBytes.clear();
-        for (const std::size_t i : live) {
-            const Probe& p = probes[i];
-            if (dropped[i] || needles[i].empty() || needles[i].size() > data.size()) continue;
-            if (p.single) {
-                lanes.singles.push_back(p);
-                lanes.singleBytes.push_back(Block{} + p.first);
-            } else {
-                lanes.pairs.push_back(p);
-                lanes.firsts.push_back(Block{} + p.first);
-                lanes.seconds.push_back(Block{} + p.second);
-            }
+    // Where a needle's pair (or single byte) may start in data: [first, second) the bytes there.
+    void ConfirmAt(std::size_t q) {
+        const auto a = static_cast<unsigned char>(data_[q]);
+        const int b = q + 1 < data_.size() ? static_cast<unsigned char>(data_[q + 1]) : -1;
+        for (const Probe& p : pairs_) {
+            if (p.first == a && p.second == b) Confirm(p, q);
         }
-    };
-    rebuild();
-    bool stale = false;  // a needle dropped out: rebuilt once the position is done
+        for (const Probe& p : singles_) {
+            if (p.first == a) Confirm(p, q);
+        }
+        if (stale_) Rebuild();
+    }
 
-    const char* const base = data.data();
-    const std::size_t size = data.size();
-    // Whether the needle of probe p starts at q - p.pairAt; reports it.
-    const auto confirm = [&](const Probe& p, std::size_t q) {
-        if (dropped[p.needle] || q < p.pairAt) return;
-        const Bytes& needle = needles[p.needle];
+    // The earliest pair position at which a needle that ends after `after` can lie.
+    std::size_t FirstPosition() const {
+        std::size_t longest = 0;
+        for (const std::size_t i : live_) longest = std::max(longest, needles_[i].size());
+        return after_ > longest ? after_ - longest : 0;
+    }
+
+  private:
+    void Rebuild() {
+        pairs_.clear();
+        singles_.clear();
+        for (const std::size_t i : live_) {
+            if (dropped_[i] || needles_[i].empty() || needles_[i].size() > data_.size()) continue;
+            (probes_[i].single ? singles_ : pairs_).push_back(probes_[i]);
+        }
+        stale_ = false;
+        changed_ = true;
+    }
+
+    void Confirm(const Probe& p, std::size_t q) {
+        if (dropped_[p.needle] || q < p.pairAt) return;
+        const Bytes& needle = needles_[p.needle];
         const std::size_t start = q - p.pairAt;
         const std::size_t end = start + needle.size();
-        if (end > size || end <= after) return;
-        if (std::memcmp(base + start, needle.data(), needle.size()) != 0) return;
-        if (!found(context, p.needle, start)) {
-            dropped[p.needle] = 1;
-            stale = true;
+        if (end > data_.size() || end <= after_) return;
+        if (std::memcmp(data_.data() + start, needle.data(), needle.size()) != 0) return;
+        if (!found_(context_, p.needle, start)) {
+            dropped_[p.needle] = 1;
+            stale_ = true;
         }
-    };
-    const auto confirmAll = [&](std::size_t q) {
-        const auto a = static_cast<unsigned char>(base[q]);
-        const int b = q + 1 < size ? static_cast<unsigned char>(base[q + 1]) : -1;
-        for (const Probe& p : lanes.pairs) {
-            if (p.first == a && p.second == b) confirm(p, q);
-        }
-        for (const Probe& p : lanes.singles) {
-            if (p.first == a) confirm(p, q);
-        }
-        if (stale) {
-            rebuild();
-            stale = false;
-        }
-    };
+    }
 
-    std::size_t q = 0;
-    // Pairs of the needles that end after `after` cannot lie much before it.
-    std::size_t longest = 0;
-    for (const std::size_t i : live) longest = std::max(longest, needles[i].size());
-    if (after > longest) q = after - longest;
+    const std::vector<Bytes>& needles_;
+    const std::vector<Probe>& probes_;
+    std::string_view data_;
+    std::size_t after_;
+    std::span<const std::size_t> live_;
+    MultiSearch::Found found_;
+    void* context_;
+    std::vector<char> dropped_;
+    std::vector<Probe> pairs_;
+    std::vector<Probe> singles_;
+    bool stale_ = false;
+    bool changed_ = false;
+};
 
-    for (; q + kWidth + 1 <= size; q += kWidth) {
-        if (lanes.pairs.empty() && lanes.singles.empty()) return;
+// Sixteen positions at a time, each compared with every needle's pair: plain vector code that
+// every x86-64 processor (and any other the compiler has vectors for) runs.
+void ScanBasic(Confirmer& confirmer, std::string_view data) {
+    using Block = unsigned char __attribute__((vector_size(16)));
+    std::vector<Block> firsts, seconds, singles;
+    const char* const base = data.data();
+    std::size_t q = confirmer.FirstPosition();
+    for (; q + sizeof(Block) + 1 <= data.size(); q += sizeof(Block)) {
+        if (confirmer.TakeChange()) {
+            if (confirmer.empty()) return;
+            firsts.clear();
+            seconds.clear();
+            singles.clear();
+            for (const Probe& p : confirmer.pairs()) {
+                firsts.push_back(Block{} + p.first);
+                seconds.push_back(Block{} + p.second);
+            }
+            for (const Probe& p : confirmer.singles()) singles.push_back(Block{} + p.first);
+        }
         Block here;
         Block next;
         std::memcpy(&here, base + q, sizeof here);
         std::memcpy(&next, base + q + 1, sizeof next);
         Block hit{};
-        for (std::size_t k = 0; k < lanes.firsts.size(); ++k) {
-            hit |= reinterpret_cast<Block>((here == lanes.firsts[k]) & (next == lanes.seconds[k]));
+        for (std::size_t k = 0; k < firsts.size(); ++k) {
+            hit |= reinterpret_cast<Block>((here == firsts[k]) & (next == seconds[k]));
         }
-        for (std::size_t k = 0; k < lanes.singleBytes.size(); ++k) {
-            hit |= reinterpret_cast<Block>(here == lanes.singleBytes[k]);
+        for (std::size_t k = 0; k < singles.size(); ++k) {
+            hit |= reinterpret_cast<Block>(here == singles[k]);
         }
-        std::uint64_t words[kWidth / 8];
+        std::uint64_t words[2];
         std::memcpy(words, &hit, sizeof words);
-        for (int w = 0; w < kWidth / 8; ++w) {
-            std::uint64_t word = words[w];
-            while (word != 0) {
+        for (int w = 0; w < 2; ++w) {
+            for (std::uint64_t word = words[w]; word != 0;) {
                 const int lane = __builtin_ctzll(word) / 8;
                 word &= ~(std::uint64_t{0xFF} << (lane * 8));
-                confirmAll(q + static_cast<std::size_t>(w * 8 + lane));
+                confirmer.ConfirmAt(q + static_cast<std::size_t>(w * 8 + lane));
             }
         }
     }
-    for (; q < size; ++q) confirmAll(q);
+    for (; q < data.size() && !confirmer.empty(); ++q) confirmer.ConfirmAt(q);
 }
 
 #if defined(__x86_64__) || defined(__i386__)
-__attribute__((target("avx2"))) void ScanWide(const std::vector<Bytes>& needles,
-                                              const std::vector<Probe>& probes,
-                                              std::string_view data, std::size_t after,
-                                              std::span<const std::size_t> live,
-                                              MultiSearch::Found found, void* context) {
-    ScanBlocks<32>(needles, probes, data, after, live, found, context);
+// Thirty-two positions at a time, whatever the number of needles: each needle has one of eight
+// buckets, and four 16-entry tables say, for each half-byte value, which buckets' pairs have it
+// as the low or high half of their first or second byte. Four table look-ups (vpshufb) and a
+// few ANDs leave, per position, the buckets whose pair may start there; a bucket of one needle
+// lets through only its exact pair.
+__attribute__((target("avx2"))) void ScanWide(Confirmer& confirmer, std::string_view data) {
+    alignas(32) unsigned char tables[4][32];
+    __m256i lo1{}, hi1{}, lo2{}, hi2{};
+    const __m256i nibble = _mm256_set1_epi8(0x0F);
+    const char* const base = data.data();
+    std::size_t q = confirmer.FirstPosition();
+    for (; q + 32 + 1 <= data.size(); q += 32) {
+        if (confirmer.TakeChange()) {
+            if (confirmer.empty()) return;
+            std::memset(tables, 0, sizeof tables);
+            std::size_t k = 0;
+            const auto add = [&](const Probe& p, bool single) {
+                const std::size_t bucket = k++ % 8;
+                const auto bit = static_cast<unsigned char>(1u << bucket);
+                for (int lane = 0; lane < 32; lane += 16) {
+                    tables[0][lane + (p.first & 15)] |= bit;
+                    tables[1][lane + (p.first >> 4)] |= bit;
+                    for (int v = 0; v < 16; ++v) {
+                        if (single || v == (p.second & 15)) tables[2][lane + v] |= bit;
+                        if (single || v == (p.second >> 4)) tables[3][lane + v] |= bit;
+                    }
+                }
+            };
+            for (const Probe& p : confirmer.pairs()) add(p, false);
+            for (const Probe& p : confirmer.singles()) add(p, true);
+            lo1 = _mm256_load_si256(reinterpret_cast<const __m256i*>(tables[0]));
+            hi1 = _mm256_load_si256(reinterpret_cast<const __m256i*>(tables[1]));
+            lo2 = _mm256_load_si256(reinterpret_cast<const __m256i*>(tables[2]));
+            hi2 = _mm256_load_si256(reinterpret_cast<const __m256i*>(tables[3]));
+        }
+        const __m256i here = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(base + q));
+        const __m256i next = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(base + q + 1));
+        const __m256i first = _mm256_and_si256(
+            _mm256_shuffle_epi8(lo1, _mm256_and_si256(here, nibble)),
+            _mm256_shuffle_epi8(hi1, _mm256_and_si256(_mm256_srli_epi16(here, 4), nibble)));
+        const __m256i second = _mm256_and_si256(
+            _mm256_shuffle_epi8(lo2, _mm256_and_si256(next, nibble)),
+            _mm256_shuffle_epi8(hi2, _mm256_and_si256(_mm256_srli_epi16(next, 4), nibble)));
+        const __m256i hit = _mm256_and_si256(first, second);
+        auto lanes = ~static_cast<std::uint32_t>(
+            _mm256_movemask_epi8(_mm256_cmpeq_epi8(hit, _mm256_setzero_si256())));
+        while (lanes != 0) {
+            const int lane = __builtin_ctz(lanes);
+            lanes &= lanes - 1;
+            confirmer.ConfirmAt(q + static_cast<std::size_t>(lane));
+        }
+    }
+    for (; q < data.size() && !confirmer.empty(); ++q) confirmer.ConfirmAt(q);
 }
 #endif
-
-void ScanBasic(const std::vector<Bytes>& needles, const std::vector<Probe>& probes,
-               std::string_view data, std::size_t after, std::span<const std::size_t> live,
-               MultiSearch::Found found, void* context) {
-    ScanBlocks<16>(needles, probes, data, after, live, found, context);
-}
 
 Probe FirstPair(const Bytes& needle, std::size_t index) {
     Probe p;
@@ -230,12 +283,11 @@ void MultiSearch::ChoosePairs(std::string_view sample) {
 
 void MultiSearch::Scan(std::string_view data, std::size_t after, std::span<const std::size_t> live,
                        Found found, void* context) const {
+    Confirmer confirmer(needles_, probes_, data, after, live, found, context);
 #if defined(__x86_64__) || defined(__i386__)
-    if (ActiveSearchPath() == SearchPath::kWide) {
-        return ScanWide(needles_, probes_, data, after, live, found, context);
-    }
+    if (ActiveSearchPath() == SearchPath::kWide) return ScanWide(confirmer, data);
 #endif
-    ScanBasic(needles_, probes_, data, after, live, found, context);
+    ScanBasic(confirmer, data);
 }
 
 }  // namespace korrin::patch

@@ -108,9 +108,9 @@ TEST_P(PassTest, SameAsEditsOneAfterAnotherInMemory) {
         return s;
     };
     for (int round = 0; round < 400; ++round) {
-        const std::string data = text(random() % 300);
+        const std::string data = text(random() % 600);
         std::vector<Edit> edits;
-        for (std::size_t k = 0, n = 1 + random() % 6; k < n; ++k) {
+        for (std::size_t k = 0, n = 1 + random() % 12; k < n; ++k) {
             Edit e{data.empty() ? text(2) : data.substr(random() % data.size(), 1 + random() % 6),
                    text(random() % 7)};
             if (k > 0 && random() % 3 == 0) e.signature = edits[k - 1].newBytes + text(1);
@@ -119,7 +119,7 @@ TEST_P(PassTest, SameAsEditsOneAfterAnotherInMemory) {
             if (random() % 20 == 0) e.signature.clear();
             edits.push_back(e);
         }
-        const std::size_t chunk = 1 + random() % 40;
+        const std::size_t chunk = 1 + random() % (round % 2 == 0 ? 40 : 400);
         Check(data, edits, chunk, "round " + std::to_string(round));
         if (HasFailure()) return;
     }
