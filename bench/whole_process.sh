@@ -23,10 +23,12 @@ work=$(mktemp -d "$(pwd)/$build/whole-XXXXXX")  # on the disk, not in memory
 trap 'rm -rf "$work"' EXIT
 
 # Alternates two commands, one run of each per round, so that load elsewhere on the machine
-# falls on both alike; prints the medians and the median ratio of first to second.
+# falls on both alike; prints the medians and the median ratio of first to second. The
+# machine is shared: single rounds can take several times the median, so look at the median.
 paired() {
   local name=$1 first=$2 second=$3 out=$4
-  for i in $(seq "$runs"); do
+  # Round 0 is not counted: it settles the page cache and the disk after what ran before.
+  for i in $(seq 0 "$runs"); do
     hyperfine --runs 1 --ignore-failure --style none --export-json "$out.$i.json" \
       "$first" "$second" >/dev/null 2>&1
   done
@@ -43,7 +45,9 @@ print(f"  {name}: {statistics.median(a):.3f} s against {statistics.median(b):.3f
 PY
 }
 
-for mib in "${@:-256 1024}"; do
+sizes=("$@")
+[ ${#sizes[@]} -gt 0 ] || sizes=(256 1024)
+for mib in "${sizes[@]}"; do
   dir=$work/$mib
   "$build/bench/apply_bench" --generate "$dir" --mib="$mib"
   sync

@@ -1,8 +1,10 @@
 #include "patch/apply.h"
 
 #include <algorithm>
+#include <future>
 #include <memory>
 #include <optional>
+#include <system_error>
 #include <thread>
 
 #include "common/number.h"
@@ -141,12 +143,23 @@ ApplyResult ApplyPatch(platform::FileSystem& fs, const ApplyRequest& request) {
     Status status = fs.OpenForReading(request.targetPath, &file, &read);
     if (!status.ok()) return {ApplyOutcome::kLoadFailed, LoadFailedMessage(status)};
 
-    // The copy and its flush take as long as the search, or longer: they run meanwhile.
+    // The save's first half runs on a second thread. The search waits for its copy: the
+    // system's copy and the search both read the whole target, and together they slowed each
+    // other down by more than the search takes alone. The flush that follows the copy mostly
+    // waits for the disk, and the search runs then.
     Replacement replacement(fs, request.targetPath, read);
     TargetPass pass(*file, read.size);
     const std::size_t edits = pass.AddEdits(plan->edits, !plan->orMode);
     {
-        std::jthread saver([&replacement] { replacement.Begin(); });
+        std::promise<void> copied;
+        const auto tell = [&copied] { copied.set_value(); };
+        std::jthread saver;
+        try {
+            saver = std::jthread([&replacement, &tell] { replacement.Begin(tell); });
+        } catch (const std::system_error&) {
+            replacement.Begin(tell);  // no thread to be had: one after the other
+        }
+        copied.get_future().wait();
         status = pass.Run();
     }
     file.reset();

@@ -1,5 +1,6 @@
 #include "patch/safe_save.h"
 
+#include <utility>
 #include <vector>
 
 namespace korrin::patch {
@@ -36,7 +37,17 @@ bool Replacement::StillAsRead(Status* status) {
     return !changed_;
 }
 
-void Replacement::Begin() {
+void Replacement::Begin(const std::function<void()>& copied) {
+    // Called exactly once, however Begin ends.
+    struct Once {
+        const std::function<void()>& call;
+        bool done = false;
+        void operator()() {
+            if (!std::exchange(done, true) && call) call();
+        }
+        ~Once() { (*this)(); }
+    } tell{copied};
+
     // Through a link the real file is replaced, never the link with a copy.
     std::string resolved;
     if (fs_.ResolveLinks(target_, &resolved).ok()) target_ = resolved;
@@ -71,6 +82,7 @@ void Replacement::Begin() {
     }
     Status status = copy_->AppendFromFile(target_, read_.size);
     if (!status.ok()) status = CopyByReading();  // the system cannot copy here
+    tell();
     if (status.ok()) status = copy_->Sync();
     if (!status.ok()) {
         Abandon();

@@ -9,6 +9,7 @@
 // nothing of the patch (the system copies the file and flushes the copy), Commit writes the
 // few changed bytes and puts the copy in place.
 
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -49,8 +50,10 @@ class Replacement {
     // it, makes a new hidden copy in the same folder (the system copying the file where it
     // can) and flushes it. Where the folder refuses a new file, Commit writes in place
     // instead. Safe to run on another thread while the file is read; everything else of this
-    // object waits until it returns.
-    void Begin();
+    // object waits until it returns. Calls copied, from its own thread, once the copy is made or
+    // once it is clear that none will be: the flush still to come is what a search overlaps
+    // best.
+    void Begin(const std::function<void()>& copied = {});
 
     // Writes changes over the copy, gives it the file's owner (where the caller may) and
     // mode, flushes it, renames it over the file and flushes the folder, unless the file
