@@ -62,7 +62,7 @@ State Words(const catalogue::DefinitionView& view, const patch::HeldValue& value
         case patch::Held::kUnknownKind:
             break;
     }
-    return {"unknown: \"" + Printable(view.valueKind) + "\" is not a kind Apply knows", Json()};
+    return {"unknown: \"" + Printable(view.valueKindText) + "\" is not a kind Apply knows", Json()};
 }
 
 std::string ValueUsed(const catalogue::DefinitionView& view) {
@@ -158,7 +158,7 @@ void PrintJson(const Output& io, const std::string& target, std::uint64_t size,
             {{"index", check.selected.index},
              {"title", TextJson(check.selected.entry.title)},
              {"file", check.selected.entry.fileName},
-             {"kind", check.view.hasParam ? TextJson(check.view.valueKind) : Json()},
+             {"kind", check.view.hasParam ? TextJson(check.view.valueKindText) : Json()},
              {"problems", problems},
              {"mode", reading.sites.empty() ? Json() : Json(reading.orMode ? "or" : "and")},
              {"signatures", sites},

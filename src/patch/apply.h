@@ -32,8 +32,8 @@ inline constexpr std::string_view kTargetChangedMessage =
     "that program left it. Please try patching again";
 
 struct ApplyRequest {
-    std::string targetPath;    // the path as the user gave it; used unchanged
-    std::string valueKind;     // "yn", "num", "text" or any other text, lower-cased
+    std::string targetPath;  // the path as the user gave it; used unchanged
+    catalogue::ValueKind valueKind = catalogue::ValueKind::kUnknown;
     std::string onBytes;       // the first option's hex items, separated by ","
     std::string offBytes;      // the second option's
     std::string locationList;  // hex signatures separated by ",", or-mode after kOrPrefix

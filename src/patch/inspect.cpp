@@ -43,11 +43,11 @@ Status ReadSites(platform::ReadableFile& file, std::uint64_t size,
         if (site.occurrences.count == 0) continue;
         const std::uint64_t at = site.occurrences.offsets.front() + site.bytes.size();
         std::size_t shown = kShownWhenUnknown;
-        const bool text = view.hasParam && view.valueKind == "text";
+        const bool text = view.hasParam && view.valueKind == catalogue::ValueKind::kText;
         if (view.showsOptions()) {
             shown = std::max(item(on, i).size(), item(off, i).size());
             if (shown == 0) shown = kShownWhenUnknown;
-        } else if (view.hasParam && view.valueKind == "num") {
+        } else if (view.hasParam && view.valueKind == catalogue::ValueKind::kNumber) {
             shown = 2;
         } else if (text) {
             shown = std::max(kLongestText, view.valueText.value_or("").size());
@@ -95,7 +95,7 @@ HeldValue ReadValue(const catalogue::DefinitionView& view, const std::vector<Sit
                                       [](const SiteReading* s) { return s->option != 0; });
         return Value(some ? Held::kMixedOptions : Held::kNeitherOption);
     }
-    if (view.valueKind == "num") {
+    if (view.valueKind == catalogue::ValueKind::kNumber) {
         const std::optional<long> first = NumberHeld(*found.front());
         const bool same = std::all_of(found.begin(), found.end(), [&](const SiteReading* s) {
             return NumberHeld(*s) == first;
@@ -103,7 +103,7 @@ HeldValue ReadValue(const catalogue::DefinitionView& view, const std::vector<Sit
         if (same && first) return Value(Held::kNumber, 0, *first);
         return Value(Held::kDifferentNumbers);
     }
-    if (view.valueKind == "text") {
+    if (view.valueKind == catalogue::ValueKind::kText) {
         const Bytes& first = found.front()->following;
         const bool same = std::all_of(found.begin(), found.end(),
                                       [&](const SiteReading* s) { return s->following == first; });

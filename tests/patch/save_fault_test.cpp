@@ -36,7 +36,7 @@ std::string Filler(std::size_t size) {
 ApplyResult PatchAndSave(const std::string& path, const char* signature = "0001") {
     ApplyRequest request;
     request.targetPath = path;
-    request.valueKind = "yn";
+    request.valueKind = catalogue::ValueKind::kYesNo;
     request.onBytes = "EE";
     request.locationList = signature;
     return ApplyPatch(platform::FileSystem::Default(), request);

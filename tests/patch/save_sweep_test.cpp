@@ -62,7 +62,7 @@ std::string Patched() {
 ApplyRequest Request(const TempFolder& dir) {
     ApplyRequest request;
     request.targetPath = dir.file("vplaces.exe");
-    request.valueKind = "yn";
+    request.valueKind = catalogue::ValueKind::kYesNo;
     request.onBytes = "AA,BB";
     request.locationList = "11,33";
     return request;

@@ -8,4 +8,3 @@ korrin_core_test(patch_test
   patch/value_test.cpp
 )
 
-korrin_gui_test(apply_window_test patch/apply_window_test.cpp)
