@@ -1,6 +1,7 @@
 #include "patch/apply.h"
 
 #include <algorithm>
+#include <chrono>
 #include <future>
 #include <memory>
 #include <optional>
@@ -127,7 +128,13 @@ bool TargetExists(platform::FileSystem& fs, std::string_view pathText) {
                        [&](const std::string& name) { return WildcardMatch(last, name); });
 }
 
-ApplyResult ApplyPatch(platform::FileSystem& fs, const ApplyRequest& request) {
+namespace {
+
+// How often a caller that waits for Apply is called back: often enough for a window to repaint
+// without the user seeing it stall.
+constexpr std::chrono::milliseconds kTick{40};
+
+ApplyResult Apply(platform::FileSystem& fs, const ApplyRequest& request) {
     if (!request.definitionProblems.empty()) {
         return {ApplyOutcome::kDefinitionIncomplete, IncompleteMessage(request.definitionProblems)};
     }
@@ -171,6 +178,21 @@ ApplyResult ApplyPatch(platform::FileSystem& fs, const ApplyRequest& request) {
     const SaveOutcome saved = replacement.Commit(pass.edits(edits).changes);
     if (!saved.ok()) return {ApplyOutcome::kSaveFailed, SaveFailedMessage(saved)};
     return {ApplyOutcome::kApplied, std::string(kPatchCompletedMessage)};
+}
+
+}  // namespace
+
+ApplyResult ApplyPatch(platform::FileSystem& fs, const ApplyRequest& request,
+                       const std::function<void()>& whileWaiting) {
+    if (!whileWaiting) return Apply(fs, request);
+    std::future<ApplyResult> done;
+    try {
+        done = std::async(std::launch::async, [&] { return Apply(fs, request); });
+    } catch (const std::system_error&) {
+        return Apply(fs, request);  // no thread to be had: the caller waits without a call
+    }
+    while (done.wait_for(kTick) != std::future_status::ready) whileWaiting();
+    return done.get();
 }
 
 }  // namespace korrin::patch

@@ -5,6 +5,7 @@
 // alone, so that every rule and every message of applying a patch lives here.
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -78,7 +79,11 @@ bool TargetExists(platform::FileSystem& fs, std::string_view pathText);
 // is incomplete, names no signature, has a signature that decodes to no bytes, an option with
 // fewer items than there are signatures, a kind other than "yn", "num" and "text", or a number
 // with no two-byte form is not applied and the target is left alone.
-ApplyResult ApplyPatch(platform::FileSystem& fs, const ApplyRequest& request);
+//
+// whileWaiting, when given, is called on the caller's thread every few tens of milliseconds
+// until Apply returns, while the work runs on other threads: a window repaints through it.
+ApplyResult ApplyPatch(platform::FileSystem& fs, const ApplyRequest& request,
+                       const std::function<void()>& whileWaiting = {});
 
 // The edits a request makes, in order, and whether they are alternatives (or-mode); none when
 // the patch cannot be applied whatever the target holds.
