@@ -50,7 +50,8 @@ class Confirmer {
     // Whether the needles changed since the caller last looked; clears the mark.
     bool TakeChange() { return std::exchange(changed_, false); }
 
-    // Where a needle's pair (or single byte) may start in data: [first, second) the bytes there.
+    // Reports every needle still reported whose pair (or single byte) is the one at q and that
+    // occurs there in full.
     void ConfirmAt(std::size_t q) {
         const auto a = static_cast<unsigned char>(data_[q]);
         const int b = q + 1 < data_.size() ? static_cast<unsigned char>(data_[q + 1]) : -1;
