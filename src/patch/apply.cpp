@@ -170,9 +170,15 @@ ApplyResult Apply(platform::FileSystem& fs, const ApplyRequest& request) {
         status = pass.Run();
     }
     file.reset();
-    if (!status.ok()) return {ApplyOutcome::kLoadFailed, LoadFailedMessage(status)};
-    if (!Patched(*plan, pass.edits(edits).statuses)) {
+    const bool patched = status.ok() && Patched(*plan, pass.edits(edits).statuses);
+    if (!patched) {
         replacement.Abandon();
+        // What was read may be half of what another program was writing meanwhile: say that
+        // rather than what the bytes read seemed to say.
+        if (replacement.ChangedSinceRead()) {
+            return {ApplyOutcome::kSaveFailed, std::string(kTargetChangedMessage)};
+        }
+        if (!status.ok()) return {ApplyOutcome::kLoadFailed, LoadFailedMessage(status)};
         return {ApplyOutcome::kPatchFailed, std::string(kPatchFailedMessage)};
     }
     const SaveOutcome saved = replacement.Commit(pass.edits(edits).changes);

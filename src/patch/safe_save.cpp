@@ -188,6 +188,12 @@ SaveOutcome Replacement::InPlace(std::span<const Change> changes) {
     return {status, TargetState::kUnchanged};
 }
 
+bool Replacement::ChangedSinceRead() {
+    Status status;
+    StillAsRead(&status);
+    return changed_;
+}
+
 void Replacement::Abandon() {
     if (copyPath_.empty()) return;
     copy_.reset();

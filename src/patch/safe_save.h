@@ -64,6 +64,9 @@ class Replacement {
     // Removes the copy: the file stays as it is.
     void Abandon();
 
+    // Whether the file is no longer the version that was read (or is gone). After Begin.
+    bool ChangedSinceRead();
+
   private:
     SaveOutcome Unchanged(Status status);
     SaveOutcome InPlace(std::span<const Change> changes);
