@@ -2,9 +2,10 @@
 // every occurrence, and edits whose later signatures may be written by earlier ones, read in
 // chunks of any size through either block comparison.
 //
-// Input: a flags byte, then up to eight needles, each a length byte (0 to 15) and its bytes, then
-// the data. Flag 1 takes the basic block comparison instead of the wide one, flag 2 stops the
-// edits at the first miss, and the upper six bits choose the chunk size.
+// Input: a flags byte, then up to twelve needles (more than the wide search has buckets), each a
+// length byte (0 to 15) and its bytes, then the data. Flag 1 takes the basic block comparison
+// instead of the wide one, flag 2 stops the edits at the first miss, and the upper six bits
+// choose the chunk size.
 
 #include <string.h>
 
@@ -55,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     const unsigned flags = static_cast<unsigned char>(input[0]);
     std::string_view rest = input.substr(1);
     std::vector<std::string> needles;
-    while (needles.size() < 8 && !rest.empty()) {
+    while (needles.size() < 12 && !rest.empty()) {
         const std::size_t length = static_cast<unsigned char>(rest[0]) % 16;
         needles.emplace_back(rest.substr(1, length));
         rest.remove_prefix(std::min(rest.size(), 1 + length));
