@@ -116,6 +116,8 @@ TEST(ApplyPatch, TellsWhyNothingWasWritten) {
     const TempFolder dir;
     const std::string path = dir.Write("vplaces.exe", kTarget);
     std::filesystem::create_directory(dir.path() / "folder.exe");
+    // A pipe whose name the existence test reads as a wildcard: reading it would block.
+    ASSERT_EQ(::mkfifo(dir.file("v*.exe").c_str(), 0600), 0);
     dir.Write(".hidden.exe", kTarget);
     const Patch yn = Yn("EB", "74", "A1");
 
@@ -147,6 +149,10 @@ TEST(ApplyPatch, TellsWhyNothingWasWritten) {
          dir.file("none/vplaces.exe") + missing},
         // The existence test takes wildcards; the load takes the text as a name.
         {dir.file("vp*.exe"), {}, ApplyOutcome::kLoadFailed, std::string(kInvalidPathMessage)},
+        {dir.file("v*.exe"),
+         {},
+         ApplyOutcome::kLoadFailed,
+         "VPLACES.EXE could not be loaded: " + dir.file("v*.exe") + ": not a regular file"},
         // A folder passes when it holds an ordinary file; reading it fails.
         {dir.folder(),
          {},
@@ -166,7 +172,7 @@ TEST(ApplyPatch, TellsWhyNothingWasWritten) {
         EXPECT_EQ(result.message, c.message) << c.path;
         EXPECT_EQ(dir.Read("vplaces.exe"), kTarget) << c.path;
     }
-    EXPECT_THAT(EntriesOf(dir), ElementsAre(".hidden.exe", "folder.exe", "vplaces.exe"));
+    EXPECT_THAT(EntriesOf(dir), ElementsAre(".hidden.exe", "folder.exe", "v*.exe", "vplaces.exe"));
 }
 
 TEST(ApplyPatch, PassesOnTheEnginesSaveMessages) {
