@@ -455,6 +455,12 @@ LRESULT frmPatcher::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_CTLCOLORBTN:
             return reinterpret_cast<LRESULT>(ColourStatic(
                 reinterpret_cast<HDC>(wParam), GetDlgCtrlID(reinterpret_cast<HWND>(lParam))));
+        case WM_SETCURSOR:
+            if (showingBusy_) {
+                SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+                return TRUE;
+            }
+            break;
         case WM_DPICHANGED: {
             dpi_ = HIWORD(wParam);
             const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
@@ -598,6 +604,21 @@ void frmPatcher::SetProgressWidth(int pixels) {
     GetClientRect(bar, &place);
     SetWindowPos(bar, nullptr, 0, 0, MulDiv(pixels, static_cast<int>(dpi_), 96), place.bottom,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void frmPatcher::ShowBusy(bool busy) {
+    showingBusy_ = busy;
+    SetCursor(LoadCursorW(nullptr, busy ? IDC_WAIT : IDC_ARROW));
+}
+
+void frmPatcher::Repaint() {
+    // Paint messages only: a click would start a second Apply, and the update's socket events
+    // could reload the window under the running one. Looking at the queue at all also keeps
+    // Windows from calling the window hung.
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT)) {
+        DispatchMessageW(&message);
+    }
 }
 
 void frmPatcher::ShowMessage(const std::string& text) {

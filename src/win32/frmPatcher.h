@@ -51,6 +51,8 @@ class frmPatcher : private window::View {
     void SetListEntries(const std::vector<std::string>& entries) override;
     void SetListIndex(int row) override;
     void SetProgressWidth(int pixels) override;
+    void ShowBusy(bool busy) override;
+    void Repaint() override;
     void ShowMessage(const std::string& text) override;
     std::optional<std::string> BrowseFolder() override;
 
@@ -74,6 +76,7 @@ class frmPatcher : private window::View {
     int progressPixels_ = window::kBarStartPixels;
     int depth_ = 0;
     bool destroying_ = false;
+    bool showingBusy_ = false;  // the wait cursor stays over the window
 
     HFONT font_ = nullptr;                                    // Tahoma 8.25 pt
     HFONT boldFont_ = nullptr;                                // the option buttons'
