@@ -35,7 +35,10 @@ int LintCommand(const Context& ctx, bool json) {
     for (const catalogue::FileLint& file : files) {
         for (const catalogue::LintFinding& f : file.findings) {
             std::string where = file.fileName;
-            if (f.line != 0) where += ":" + std::to_string(f.line);
+            if (f.line != 0) {
+                where += ':';
+                where += std::to_string(f.line);
+            }
             ctx.io.out << style.Bold(where) << ": " << Printable(f.message) << " ["
                        << style.Warn(f.code) << "]\n";
         }

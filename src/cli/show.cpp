@@ -70,19 +70,19 @@ void ShowText(const Context& ctx, const Selected& selected, const catalogue::Def
         if (view.hasParam) {
             Field(out, "Kind",
                   knownKind ? Printable(view.valueKind)
-                            : "\"" + Printable(view.valueKind) +
-                                  "\", not a kind Apply knows (yn, num, text): it patches nothing");
+                            : QuotedPrintable(view.valueKind) +
+                                  ", not a kind Apply knows (yn, num, text): it patches nothing");
         }
         if (view.showsOptions()) {
             int number = 1;
             for (const auto* option : {&view.firstOption, &view.secondOption}) {
                 const std::string& bytes = (*option)->bytes;
                 Field(out, "Option " + std::to_string(number++),
-                      "\"" + Printable((*option)->caption) + "\", " +
+                      QuotedPrintable((*option)->caption) + ", " +
                           (bytes.empty() ? "no bytes" : "bytes " + Printable(bytes)));
             }
         } else if (view.hasParam && (view.valueKind == "num" || view.valueKind == "text")) {
-            if (view.valueText) Field(out, "Default", "\"" + Printable(*view.valueText) + "\"");
+            if (view.valueText) Field(out, "Default", QuotedPrintable(*view.valueText));
         }
         if (view.locationList) {
             const catalogue::Locations locations = catalogue::SplitLocations(*view.locationList);

@@ -79,11 +79,11 @@ TEST(FindFirst, AgreesWithAPlainSearchOnRepeatedPrefixes) {
             data.push_back(random() % 4 == 0 ? 'C' : 'B');
         }
         std::vector<std::string> needles = {
-            data.substr(0, 1 + random() % 8),                 // at offset 0
-            data.substr(data.size() - 1 - random() % 8),      // ending at the last byte
-            data + "A",                                       // longer than the data
-            std::string(1 + random() % 10, 'A') + "B",        // repeated prefix
-            "B" + std::string(1 + random() % 10, 'A') + "C",  // across two runs
+            data.substr(0, 1 + random() % 8),                       // at offset 0
+            data.substr(data.size() - 1 - random() % 8),            // ending at the last byte
+            data + "A",                                             // longer than the data
+            std::string(1 + random() % 10, 'A') + "B",              // repeated prefix
+            std::string("B").append(1 + random() % 10, 'A') + "C",  // across two runs
             data.substr(random() % data.size(), 1 + random() % 16),
         };
         std::vector<std::string_view> views(needles.begin(), needles.end());
