@@ -23,14 +23,25 @@ if [ ! -f "$conf" ] || ! grep -q '^Path=' "$conf"; then
   printf '[General]\nPath=%s\n' "$demo/vplaces.exe" >> "$conf"
 fi
 
+xvfb_pid=""
+stop_xvfb() {
+  if [ -n "$xvfb_pid" ]; then
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+  fi
+}
+# The virtual display goes with the window, however the window ends (Ctrl-C included).
+trap stop_xvfb EXIT
+
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   display=:77
   Xvfb "$display" -screen 0 1024x768x24 >/dev/null 2>&1 &
+  xvfb_pid=$!
   export DISPLAY=$display
   sleep 1
-  echo "No display found: the window runs on the virtual display $display (Xvfb)."
-  echo "Look at it with: DISPLAY=$display import -window root screenshot.png"
+  echo "No display found: the window runs on the virtual display $display (Xvfb), which stops"
+  echo "when the window does. Look at it with: DISPLAY=$display import -window root screenshot.png"
 fi
 
 echo "Starting Korrin Patcher on $demo"
-XDG_CONFIG_HOME="$demo/settings" exec "$demo/korrin-patcher"
+XDG_CONFIG_HOME="$demo/settings" "$demo/korrin-patcher"
