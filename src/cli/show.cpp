@@ -1,3 +1,5 @@
+#include <memory>
+
 #include "cli/cli.h"
 #include "cli/json.h"
 #include "cli/style.h"
@@ -100,17 +102,34 @@ void ShowText(const Context& ctx, const Selected& selected, const catalogue::Def
     }
 }
 
-}  // namespace
-
-int ShowCommand(const Context& ctx, const std::string& argument, bool json) {
-    const Selected selected = SelectEntry(LoadCatalogue(ctx), argument);
+int Show(const Context& ctx, const std::string& argument) {
+    Selected selected;
+    if (const Status status = SelectEntry(LoadCatalogue(ctx), argument, &selected); !status.ok()) {
+        return UsageError(ctx, status.reason);
+    }
     const catalogue::DefinitionView view = ReadEntryDefinition(ctx, selected.entry);
-    if (json) {
+    if (ctx.json) {
         PrintJson(ctx.io.out, ShowJson(selected, view));
     } else {
         ShowText(ctx, selected, view);
     }
     return 0;
+}
+
+}  // namespace
+
+Command AddShow(CLI::App& program, bool& json) {
+    CLI::App* show =
+        program.add_subcommand("show", "The definition of one entry, as the window reads it");
+    JsonFlag(show, json);
+    auto entry = std::make_shared<std::string>();
+    show->add_option("ENTRY", *entry, "Catalogue index from 0, or an exact title")->required();
+    show->footer(
+        "Prints the description, the value kind, the options' captions and byte lists or the\n"
+        "default value, the mode and the signatures; an incomplete definition says what it\n"
+        "lacks.\n"
+        "Examples:\n  korrin-patch show 0\n  korrin-patch show \"Window title\" --json");
+    return {show, [entry](const Context& ctx) { return Show(ctx, *entry); }};
 }
 
 }  // namespace korrin::cli

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "common/number.h"
+
 #include "run_process.h"
 #include "temp_folder.h"
 
@@ -31,14 +33,28 @@ TEST(ApplyTable, CommandLineGivesTheWindowsBytesAndMessage) {
         const ProcessResult run = RunProcess(KORRIN_PATCH_BINARY, args, program.path().string());
 
         const std::string message = c.MessageFor(target) + "\n";
+        // Where the window writes what the number rule makes of any text, the command line
+        // refuses a "num" value with no number in it, and warns of one read as another number.
+        const bool num = c.definition.find("param:num") != std::string::npos && c.value;
+        std::string err = run.err;
+        if (num && err.starts_with("korrin-patch apply: warning: --value")) {
+            err.erase(0, err.find('\n') + 1);
+        }
+        if (num && !BeginsWithNumber(*c.value)) {
+            EXPECT_EQ(run.status, 2);
+            if (c.target) {
+                EXPECT_EQ(targetFolder.Read("vplaces.exe"), *c.target);
+            }
+            continue;
+        }
         if (c.message == kCompleted) {
             EXPECT_EQ(run.status, 0);
             EXPECT_EQ(run.out, message);
-            EXPECT_EQ(run.err, "");
+            EXPECT_EQ(err, "");
         } else {
             EXPECT_EQ(run.status, 1);
             EXPECT_EQ(run.out, "");
-            EXPECT_EQ(run.err, message);
+            EXPECT_EQ(err, message);
         }
         if (c.target) {
             EXPECT_EQ(targetFolder.Read("vplaces.exe"), c.Expected());
