@@ -29,13 +29,13 @@ TEST(UpdateRequest, ReadsTheAddressAndBuildsTheExactBytes) {
         EXPECT_EQ(read.port, c.port);
         EXPECT_EQ(BuildRequest(read.updatePath, read.HostHeader()), c.request);
     }
-    const std::string port = "The port \"0\" of the update address is not a number from 1 to 65535";
+    const std::string bad(kBadAddressMessage);
     const std::pair<std::string, std::string> refused[] = {
-        {"", std::string(kBadAddressMessage)},
-        {"example.net\\d\\", std::string(kBadAddressMessage)},
-        {"http://h", std::string(kBadAddressMessage)},
+        {"", bad},
+        {"example.net\\d\\", bad},
+        {"http://h", bad},
         {" https://h/p/", std::string(kHttpsMessage)},
-        {"h:0/p/", port},
+        {"h:0/p/", "The port \"0\" of the update address is not a number from 1 to 65535"},
     };
     for (const auto& [address, message] : refused) {
         UpdateAddress read;
