@@ -6,7 +6,7 @@
 #include <system_error>
 
 #include "cli/cli.h"
-#include "platform/executable_folder.h"
+#include "platform/program_file.h"
 
 namespace korrin::cli {
 namespace {
@@ -158,7 +158,7 @@ int Run(int argc, char** argv, Output io) {
         return UsageError(ctx, "--json is for list, show, check and lint");
     }
     if (folder.empty()) {
-        folder = platform::ExecutableFolder();
+        folder = platform::OwnProgramFile().folder;
         if (folder.empty())
             return UsageError(ctx, "cannot tell the folder of this executable; give --folder");
     } else if (std::error_code error; !std::filesystem::is_directory(folder, error)) {

@@ -69,7 +69,7 @@ int Apply(const Context& ctx, const ApplyArguments& args) {
         if (!view.showsOptions() && args.option) {
             return UsageError(ctx, which + " has no options: --option is for \"yn\" patches");
         }
-        if (args.value && view.valueKind == "num") {
+        if (args.value && view.valueKind == catalogue::ValueKind::kNumber) {
             if (const int status = CheckNumber(ctx, *args.value, request.value); status != 0) {
                 return status;
             }

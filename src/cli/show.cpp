@@ -19,7 +19,7 @@ Json ShowJson(const Selected& selected, const catalogue::DefinitionView& view) {
                  {"file", selected.entry.fileName},
                  {"read", view.read}};
     json["description"] = view.description ? TextJson(*view.description) : Json();
-    json["kind"] = view.hasParam ? TextJson(view.valueKind) : Json();
+    json["kind"] = view.hasParam ? TextJson(view.valueKindText) : Json();
     if (view.showsOptions()) {
         Json options = Json::array();
         for (const auto* option : {&view.firstOption, &view.secondOption}) {
@@ -31,7 +31,8 @@ Json ShowJson(const Selected& selected, const catalogue::DefinitionView& view) {
         }
         json["options"] = options;
     }
-    if (view.hasParam && (view.valueKind == "num" || view.valueKind == "text")) {
+    if (view.hasParam && (view.valueKind == catalogue::ValueKind::kNumber ||
+                          view.valueKind == catalogue::ValueKind::kText)) {
         json["default"] = view.valueText ? TextJson(*view.valueText) : Json();
     }
     if (view.locationList) {
@@ -67,12 +68,11 @@ void ShowText(const Context& ctx, const Selected& selected, const catalogue::Def
         Field(out, "Description",
               view.description ? Printable(*view.description)
                                : "(none: the window keeps the one before)");
-        const bool knownKind =
-            view.valueKind == "yn" || view.valueKind == "num" || view.valueKind == "text";
+        const bool knownKind = view.valueKind != catalogue::ValueKind::kUnknown;
         if (view.hasParam) {
             Field(out, "Kind",
-                  knownKind ? Printable(view.valueKind)
-                            : QuotedPrintable(view.valueKind) +
+                  knownKind ? Printable(view.valueKindText)
+                            : QuotedPrintable(view.valueKindText) +
                                   ", not a kind Apply knows (yn, num, text): it patches nothing");
         }
         if (view.showsOptions()) {
@@ -83,7 +83,8 @@ void ShowText(const Context& ctx, const Selected& selected, const catalogue::Def
                       QuotedPrintable((*option)->caption) + ", " +
                           (bytes.empty() ? "no bytes" : "bytes " + Printable(bytes)));
             }
-        } else if (view.hasParam && (view.valueKind == "num" || view.valueKind == "text")) {
+        } else if (view.hasParam && (view.valueKind == catalogue::ValueKind::kNumber ||
+                                     view.valueKind == catalogue::ValueKind::kText)) {
             if (view.valueText) Field(out, "Default", QuotedPrintable(*view.valueText));
         }
         if (view.locationList) {

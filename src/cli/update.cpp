@@ -4,7 +4,7 @@
 
 #include "cli/cli.h"
 #include "common/latin1.h"
-#include "platform/executable_folder.h"
+#include "platform/program_file.h"
 #include "platform/tcp_client.h"
 #include "update/connection_messages.h"
 #include "update/reception.h"
@@ -30,11 +30,6 @@ std::string DescriptionForTerminal(std::string_view description) {
         text.push_back(description[i]);
     }
     return Latin1ToUtf8(text);
-}
-
-std::string OwnExecutableName() {
-    const std::string path = platform::ExecutablePath();
-    return path.substr(path.rfind(platform::kSeparator) + 1);
 }
 
 // A whole number from 1 to most, or 0 when text is anything else.
@@ -81,7 +76,7 @@ int Update(const Context& ctx, const UpdateArguments& args) {
     }
 
     const update::UpdateOutcome outcome =
-        update::FinishUpdate(ctx.fs, ctx.folder, reception, OwnExecutableName());
+        update::FinishUpdate(ctx.fs, ctx.folder, reception, platform::OwnProgramFile().name);
     ctx.io.out << DescriptionForTerminal(outcome.description);
     if (!outcome.completed) {
         ctx.io.err << Latin1ToUtf8(outcome.message) << '\n';

@@ -54,7 +54,7 @@ TEST(ParseDefinition, LastLineOfAKeyWins) {
         "location:AA\r\nlocation:or|BB,CC\r\n");
     EXPECT_TRUE(v.complete());
     EXPECT_EQ(v.description, "second");
-    EXPECT_EQ(v.valueKind, "num");
+    EXPECT_EQ(v.valueKind, ValueKind::kNumber);
     EXPECT_FALSE(v.showsOptions());
     EXPECT_EQ(v.valueText, "5");
     // The lists of the earlier "yn" line stay.
