@@ -24,7 +24,8 @@ int main(int argc, char** argv) {
         const int size = std::atoi(argv[i]);
         const QString folder = QStringLiteral("%1/%2x%2/apps").arg(output).arg(size);
         if (size <= 0 || !QDir().mkpath(folder) ||
-            !korrin::qt::artwork::WindowIconPixmap(size).save(folder + "/" + name + ".png", "PNG")) {
+            !korrin::qt::artwork::WindowIconPixmap(size).save(folder + "/" + name + ".png",
+                                                              "PNG")) {
             std::fprintf(stderr, "render-icons: cannot write the %s icon into %s\n", argv[i],
                          qPrintable(folder));
             return 1;
