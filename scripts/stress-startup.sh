@@ -33,7 +33,7 @@ export LSAN_OPTIONS="suppressions=$work/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}
 for n in $(seq 150 199); do
   [ -e "/tmp/.X$n-lock" ] || { display=:$n; break; }
 done
-Xvfb "$display" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb "$display" -screen 0 "$((starters * 380 + 40))x600x24" -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 export DISPLAY=$display
 for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
