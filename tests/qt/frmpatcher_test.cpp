@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -142,6 +143,31 @@ class FrmPatcherTest : public QObject {
         korrin::qt::dirthing::SetBrowser([] { return QStringLiteral("/opt/VP"); });
         QTest::mouseClick(Find<QPushButton>(w.get(), "txtPickDIR"), Qt::LeftButton);
         QCOMPARE(path->text(), QStringLiteral("/opt/VP/vplaces.exe"));
+    }
+
+    // Where a control cuts a title, a description or an option caption, its tooltip holds the
+    // whole text; where the text shows whole, there is none.
+    void cutTextsHaveTheirWholeTextAsTooltip() {
+        QTemporaryDir dir;
+        const QString folder = dir.path() + QLatin1Char('/');
+        const QByteArray longText(120, 'W');
+        korrin::testing::WriteFile(folder + QStringLiteral("a.pat"),
+                                   "patch:" + longText + "\r\ndescription:" + longText +
+                                       "\r\nparam:yn|" + longText +
+                                       ":90|Off:E8\r\nlocation:AA\r\n");
+        korrin::testing::WriteFile(folder + QStringLiteral("b.pat"),
+                                   "patch:B\r\ndescription:Short.\r\nparam:yn|On:90|Off:E8\r\n"
+                                   "location:AA\r\n");
+        const auto w = Open(folder);
+        auto* list = Find<QListWidget>(w.get(), "lstPatch");
+        QCOMPARE(list->item(0)->toolTip(), QString::fromLatin1(longText));
+        QCOMPARE(list->item(1)->toolTip(), QString());
+        QCOMPARE(Find<QLabel>(w.get(), "lblDescription")->toolTip(), QString::fromLatin1(longText));
+        QCOMPARE(Find<QWidget>(w.get(), "opOnOff(0)")->toolTip(), QString::fromLatin1(longText));
+        QCOMPARE(Find<QWidget>(w.get(), "opOnOff(1)")->toolTip(), QString());
+        list->setCurrentRow(1);
+        QCOMPARE(Find<QLabel>(w.get(), "lblDescription")->toolTip(), QString());
+        QCOMPARE(Find<QWidget>(w.get(), "opOnOff(0)")->toolTip(), QString());
     }
 
     // The user's choices and typing reach Apply, and the path typed is there at the next start.
