@@ -59,12 +59,6 @@ Status ReadUpdateAddress(std::string_view address, UpdateAddress* out) {
     return Status::Ok();
 }
 
-std::optional<UpdateAddress> SplitUpdateAddress(std::string_view address) {
-    UpdateAddress read;
-    if (!ReadUpdateAddress(address, &read).ok() || read.portWritten) return std::nullopt;
-    return read;
-}
-
 std::string BuildRequest(std::string_view updatePath, std::string_view host) {
     std::string request = "GET ";
     request += updatePath;

@@ -3,7 +3,6 @@
 // The update address and the request for the description file. The address is a host, then a
 // path that begins at the first "/"; the request is plain HTTP/1.0.
 
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -43,12 +42,8 @@ struct UpdateAddress {
 // message that says so; the status's reason is then the message to show.
 Status ReadUpdateAddress(std::string_view address, UpdateAddress* out);
 
-// ReadUpdateAddress for a caller that shows kBadAddressMessage for every refusal and connects to
-// kUpdatePort alone, so that an address naming another port is refused too.
-std::optional<UpdateAddress> SplitUpdateAddress(std::string_view address);
-
 // The whole request, byte for byte. The file name is appended to updatePath directly, which is why
-// a working address ends in "/".
+// ReadUpdateAddress ends every path in "/".
 std::string BuildRequest(std::string_view updatePath, std::string_view host);
 
 }  // namespace korrin::update
