@@ -66,8 +66,7 @@ void ShowText(const Context& ctx, const Selected& selected, const catalogue::Def
     Field(out, "File", selected.entry.fileName);
     if (view.read) {
         Field(out, "Description",
-              view.description ? Printable(*view.description)
-                               : "(none: the window keeps the one before)");
+              view.description ? Printable(*view.description) : "(none: the window shows none)");
         const bool knownKind = view.valueKind != catalogue::ValueKind::kUnknown;
         if (view.hasParam) {
             Field(out, "Kind",
