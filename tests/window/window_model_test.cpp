@@ -93,6 +93,7 @@ struct Window {
     ScriptedConnection connection;
     int ended = 0;
     std::vector<std::string> reloads;
+    int silenceTimer = 0;  // the seconds it is armed for; 0 when disarmed
     WindowModel model;
 
     explicit Window(const std::string& folder,
@@ -103,7 +104,8 @@ struct Window {
                               connection,
                               {folder, "korrin-patcher"},
                               [this] { ++ended; },
-                              [this](const std::string& d) { reloads.push_back(d); }}) {
+                              [this](const std::string& d) { reloads.push_back(d); },
+                              [this](int seconds) { silenceTimer = seconds; }}) {
         settings.values = std::move(stored);
         model.Form_Load();
     }
@@ -173,7 +175,7 @@ TEST(WindowModel, SelectionShowsEachKindAndLeavesNothingOfTheOneBefore) {
         EXPECT_EQ(s.definitionProblems.empty(), c[8] == "1");
         EXPECT_TRUE(w.view.messages.empty());
     }
-    EXPECT_EQ(rows, 9);
+    EXPECT_EQ(rows, 10);
 }
 
 TEST(WindowModel, SelectionPutsDefaultsBackAndKeepsWhatTheFileDoesNotSet) {
@@ -193,10 +195,6 @@ TEST(WindowModel, SelectionPutsDefaultsBackAndKeepsWhatTheFileDoesNotSet) {
     w.Select("Other kind");
     EXPECT_TRUE(w.view.visible[Control::txtValue]);
     EXPECT_EQ(w.model.txtValue(), "typed");
-    // No description line: the previous description stays.
-    w.Select("No description");
-    EXPECT_EQ(w.model.description(), "Kind none of the three.");
-    EXPECT_EQ(w.model.txtValue(), "kept");
 }
 
 TEST(WindowModel, BrokenFilesNeverLeaveApplyAnEarlierDefinition) {
@@ -347,9 +345,11 @@ TEST(WindowModel, UpdateRequestsFollowsTheAnnouncedLengthAndRunsTheScript) {
     w.model.sckHTTP_Connect();
     EXPECT_EQ(w.connection.sent, "GET /d/patch.dsc HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n");
 
-    const std::string body =
-        "open new.pat\r\npatch:New\r\nclose\r\nkill old.pat\r\n"
-        "kill korrin-patcher\r\nopen description\r\nDone.\r\n";
+    // Twelve steps the script may not do: the message lists ten and counts the rest.
+    std::string refused;
+    for (int i = 0; i < 11; ++i) refused += "kill ../x" + std::to_string(i) + "\r\n";
+    const std::string body = "open new.pat\r\npatch:New\r\nclose\r\nkill old.pat\r\n" + refused +
+                             "kill korrin-patcher\r\nopen description\r\nDone.\r\n";
     const std::string header =
         "HTTP/1.0 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n";
     w.connection.pending = header;
@@ -358,8 +358,15 @@ TEST(WindowModel, UpdateRequestsFollowsTheAnnouncedLengthAndRunsTheScript) {
     w.connection.pending = body;
     w.model.sckHTTP_DataArrival(body.size());
     EXPECT_EQ(w.view.progress, 175);  // the box clips what goes past its width
+    EXPECT_EQ(w.silenceTimer, 30);
     w.model.sckHTTP_Close();
-    EXPECT_EQ(w.view.messages, std::vector<std::string>{"Auto update completed."});
+    EXPECT_EQ(w.silenceTimer, 0);
+    std::string message = "Auto update completed.\n\nThese steps of the update were not done:";
+    for (int i = 0; i < 10; ++i) {
+        message += "\nline " + std::to_string(i + 5) + ": kill \"../x" + std::to_string(i) +
+                   "\" refused: a folder separator in the name";
+    }
+    EXPECT_EQ(w.view.messages, std::vector<std::string>{message + "\nand 2 more."});
     EXPECT_EQ(w.reloads, std::vector<std::string>{"Done.\r\n"});
     EXPECT_FALSE(dir.Exists("old.pat"));
     EXPECT_EQ(dir.Read("new.pat"), "patch:New\r\n");
@@ -380,6 +387,16 @@ TEST(WindowModel, UpdateFailuresSayWhatWentWrongAndRunNothing) {
     w.connection.pending = "HTTP/1.0 200 OK\r\nContent-Length: 9\r\n\r\nopen";
     w.model.sckHTTP_DataArrival(4);
     w.model.sckHTTP_Error("Connection reset");
+    // A server that accepts and then says nothing: the connection goes, nothing runs, and the
+    // next Update starts afresh.
+    w.model.Command1_Click();
+    w.model.sckHTTP_Connect();
+    w.connection.calls.clear();
+    w.model.tmrSilence_Timer();
+    EXPECT_EQ(w.connection.calls, std::vector<std::string>{"Close"});
+    w.model.TypeUpdateUrl(" http://example.test:8080/p ");
+    w.model.Command1_Click();
+    EXPECT_EQ(w.connection.calls.back(), "Connect example.test:8080");
     EXPECT_EQ(w.view.messages,
               (std::vector<std::string>{
                   "The update address is incorrectly inputted. Please correct the problem and "
@@ -387,7 +404,9 @@ TEST(WindowModel, UpdateFailuresSayWhatWentWrongAndRunNothing) {
                   "Cannot connect to the update server \"example.test\": Connection refused. "
                   "Check the update address and try again.",
                   "The connection to the update server \"example.test\" broke: Connection reset. "
-                  "No update was made."}));
+                  "No update was made.",
+                  "The update server \"example.test\" sent nothing for 30 seconds. The connection "
+                  "was closed and no update was made."}));
     EXPECT_TRUE(w.reloads.empty());
     EXPECT_EQ(w.model.reception().receiveBuffer(), "");
 }
