@@ -21,6 +21,8 @@ struct Arguments {
     std::string value;
     std::string address;
     int port = update::kUpdatePort;
+    HistoryArguments history;
+    UndoArguments undo;
 };
 
 void UsageHint(const Output& io, const std::string& command, const std::string& what) {
@@ -30,7 +32,8 @@ void UsageHint(const Output& io, const std::string& command, const std::string& 
 
 // Why no command was recognised: CLI11 only says that one is required.
 std::string NoCommand(int argc, char** argv) {
-    const std::string commands = "the commands are list, show, check, apply, update and lint";
+    const std::string commands =
+        "the commands are list, show, check, apply, history, undo, update and lint";
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--folder") {
@@ -68,6 +71,8 @@ int Run(int argc, char** argv, Output io) {
         "  korrin-patch --folder ~/korrin show \"Window title\"\n"
         "  korrin-patch check --target ~/vp/vplaces.exe\n"
         "  korrin-patch apply --target ~/vp/vplaces.exe \"Window title\" --value \"My VP\"\n"
+        "  korrin-patch history --target ~/vp/vplaces.exe\n"
+        "  korrin-patch undo --target ~/vp/vplaces.exe --last\n"
         "  korrin-patch update updates.example.org/korrin/\n"
         "  korrin-patch lint\n"
         "Each command has --help. Exit status: 0 done, 1 failed (the message says why), 2 a\n"
@@ -168,6 +173,9 @@ int Run(int argc, char** argv, Output io) {
         "Each finding: FILE:LINE: message [code]. Lines count as an editor counts them.\n"
         "Example:\n  korrin-patch --folder ~/korrin lint");
 
+    CLI::App* history = AddHistoryCommand(app, args.history);
+    CLI::App* undo = AddUndoCommand(app, args.undo);
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
@@ -204,6 +212,8 @@ int Run(int argc, char** argv, Output io) {
         }
         if (chosen == update) return UpdateCommand(ctx, args.address, args.port);
         if (chosen == lint) return LintCommand(ctx, args.json);
+        if (chosen == history) return HistoryCommand(ctx, args.history);
+        if (chosen == undo) return UndoCommand(ctx, args.undo);
     } catch (const UsageError& e) {
         UsageHint(io, chosen->get_name(), e.what());
         return kUsageStatus;

@@ -1,7 +1,6 @@
-#include "patch/apply.h"
-
 #include "cli/cli.h"
 #include "common/latin1.h"
+#include "journal/undo.h"
 
 namespace korrin::cli {
 
@@ -23,7 +22,14 @@ int ApplyCommand(const Context& ctx, const ApplyArguments& args) {
     // Typed text, as in the value box: one byte per character.
     if (args.value) request.value = Utf8ToLatin1(*args.value);
 
-    const patch::ApplyResult result = patch::ApplyPatch(ctx.fs, request);
+    const journal::RecordedApply recorded = journal::ApplyAndRecord(
+        ctx.fs, journal::DefaultJournalPath(), request, selected.entry.title,
+        selected.entry.fileName, journal::ValueLabel(view, request));
+    if (!recorded.journal.ok()) {
+        ctx.io.err << "warning: this Apply cannot be undone: the journal could not be written: "
+                   << recorded.journal.reason << '\n';
+    }
+    const patch::ApplyResult& result = recorded.apply;
     if (result.succeeded()) {
         ctx.io.out << result.message << '\n';
         return 0;

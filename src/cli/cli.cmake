@@ -7,12 +7,14 @@ add_executable(korrin-patch
   ${CMAKE_CURRENT_LIST_DIR}/apply.cpp
   ${CMAKE_CURRENT_LIST_DIR}/check.cpp
   ${CMAKE_CURRENT_LIST_DIR}/entry.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/history.cpp
   ${CMAKE_CURRENT_LIST_DIR}/lint.cpp
   ${CMAKE_CURRENT_LIST_DIR}/list.cpp
   ${CMAKE_CURRENT_LIST_DIR}/main.cpp
   ${CMAKE_CURRENT_LIST_DIR}/show.cpp
   ${CMAKE_CURRENT_LIST_DIR}/style.cpp
   ${CMAKE_CURRENT_LIST_DIR}/text.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/undo.cpp
   ${CMAKE_CURRENT_LIST_DIR}/update.cpp
 )
 target_link_libraries(korrin-patch PRIVATE korrin_core CLI11::CLI11 nlohmann_json::nlohmann_json)

@@ -14,6 +14,10 @@
 #include "catalogue/definition.h"
 #include "platform/file_system.h"
 
+namespace CLI {
+class App;
+}
+
 namespace korrin::cli {
 
 // Where a command prints. The streams are parameters so that a test can hold the output.
@@ -75,11 +79,29 @@ struct ApplyArguments {
     std::optional<std::string> value;
 };
 
+struct HistoryArguments {
+    std::string target;
+    bool json = false;
+};
+
+struct UndoArguments {
+    std::string target;
+    std::string id;  // as history prints it, "#3" or "3"; empty for none
+    bool last = false;
+    bool all = false;
+};
+
 int ListCommand(const Context& ctx, bool json);
 int ShowCommand(const Context& ctx, const std::string& entry, bool json);
 int CheckCommand(const Context& ctx, const CheckArguments& args);
 int ApplyCommand(const Context& ctx, const ApplyArguments& args);
 int LintCommand(const Context& ctx, bool json);
 int UpdateCommand(const Context& ctx, const std::string& address, int port);
+int HistoryCommand(const Context& ctx, const HistoryArguments& args);
+int UndoCommand(const Context& ctx, const UndoArguments& args);
+
+// The grammar of the commands that keep their own: each adds itself to app, filling args.
+CLI::App* AddHistoryCommand(CLI::App& app, HistoryArguments& args);
+CLI::App* AddUndoCommand(CLI::App& app, UndoArguments& args);
 
 }  // namespace korrin::cli

@@ -104,7 +104,8 @@ bool TargetExists(platform::FileSystem& fs, std::string_view pathText) {
                        [&](const std::string& name) { return WildcardMatch(last, name); });
 }
 
-ApplyResult ApplyPatch(platform::FileSystem& fs, const ApplyRequest& request) {
+ApplyResult ApplyPatch(platform::FileSystem& fs, const ApplyRequest& request,
+                       const SpansWritten& onWritten) {
     if (!request.definitionProblems.empty()) {
         return {ApplyOutcome::kDefinitionIncomplete, IncompleteMessage(request.definitionProblems)};
     }
@@ -122,6 +123,10 @@ ApplyResult ApplyPatch(platform::FileSystem& fs, const ApplyRequest& request) {
     const std::vector<int> statuses = engine.PatchBytesInTurn(plan->edits, !plan->orMode);
     if (!Patched(*plan, statuses)) {
         return {ApplyOutcome::kPatchFailed, std::string(kPatchFailedMessage)};
+    }
+    if (onWritten) {
+        const std::vector<WrittenSpan> spans = FoldChanges(engine.exeData(), engine.changes());
+        if (!spans.empty()) onWritten(spans);
     }
 
     if (engine.SaveExe(request.targetPath) == 0) {

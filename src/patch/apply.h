@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "catalogue/definition.h"
+#include "patch/written_span.h"
 #include "platform/file_system.h"
 
 namespace korrin::patch {
@@ -67,7 +68,10 @@ bool TargetExists(platform::FileSystem& fs, std::string_view pathText);
 // signature, has a signature that decodes to no bytes, an option with fewer items than there
 // are signatures, a kind other than "yn", "num" and "text", or a number with no two-byte form
 // is not applied and the target is left alone.
-ApplyResult ApplyPatch(platform::FileSystem& fs, const ApplyRequest& request);
+//
+// onWritten, when given, is told what the Apply changed before the target is replaced.
+ApplyResult ApplyPatch(platform::FileSystem& fs, const ApplyRequest& request,
+                       const SpansWritten& onWritten = {});
 
 class vpPatch;
 

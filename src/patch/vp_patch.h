@@ -66,6 +66,8 @@ class vpPatch {
     void RevertChanges();
 
     std::string_view exeData() const { return exeData_.view(); }
+    // What PatchBytes and PatchBytesInTurn wrote since the load or the last save.
+    std::span<const Change> changes() const { return changes_; }
     // Frees exeData; the engine is then as after construction.
     void ClearExeData();
 

@@ -1,0 +1,297 @@
+#include "journal/undo.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <random>
+
+#include "patch/vp_patch.h"
+
+namespace korrin::journal {
+namespace {
+
+// Differing offsets named in a refusal; the rest are counted.
+constexpr std::size_t kOffsetsNamed = 8;
+
+std::string Hex(std::uint64_t offset) {
+    char text[24];
+    std::snprintf(text, sizeof text, "0x%08llX", static_cast<unsigned long long>(offset));
+    return text;
+}
+
+std::string Number(std::size_t id) {
+    return "#" + std::to_string(id);
+}
+
+std::uint64_t NewStamp() {
+    std::random_device random;
+    const auto now = std::chrono::system_clock::now().time_since_epoch().count();
+    const std::uint64_t stamp =
+        (std::uint64_t{random()} << 32 ^ random()) ^ static_cast<std::uint64_t>(now);
+    return stamp == 0 ? 1 : stamp;
+}
+
+std::int64_t Now() {
+    return std::chrono::duration_cast<std::chrono::seconds>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+std::string FullPath(platform::FileSystem& fs, const std::string& path) {
+    std::string resolved;
+    return fs.ResolveLinks(path, &resolved).ok() ? resolved : path;
+}
+
+// Whether two records wrote any byte in common.
+bool Overlap(const Record& a, const Record& b) {
+    for (const patch::WrittenSpan& x : a.spans) {
+        for (const patch::WrittenSpan& y : b.spans) {
+            if (x.offset < y.offset + y.after.size() && y.offset < x.offset + x.after.size()) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+// The offsets at which data does not hold what record wrote.
+std::vector<std::uint64_t> Differing(const Record& record, std::string_view data) {
+    std::vector<std::uint64_t> offsets;
+    for (const patch::WrittenSpan& span : record.spans) {
+        for (std::size_t i = 0; i < span.after.size(); ++i) {
+            const std::uint64_t at = span.offset + i;
+            if (at >= data.size() || data[at] != span.after[i]) offsets.push_back(at);
+        }
+    }
+    return offsets;
+}
+
+Placement Judge(std::size_t spansHeld, std::size_t spans) {
+    if (spansHeld == spans) return Placement::kInPlace;
+    return spansHeld == 0 ? Placement::kOverwritten : Placement::kPartly;
+}
+
+std::string Describe(const HistoryEntry& entry) {
+    return Number(entry.id) + " (" + entry.record.title + ")";
+}
+
+const HistoryEntry* Find(const History& history, std::size_t id) {
+    for (const HistoryEntry& entry : history.entries) {
+        if (entry.id == id) return &entry;
+    }
+    return nullptr;
+}
+
+std::string SaveMessage(const patch::SaveOutcome& outcome) {
+    if (outcome.status.error == ErrorCode::kAccessDenied &&
+        outcome.target == patch::TargetState::kUnchanged) {
+        return std::string(patch::kTargetOpenMessage);
+    }
+    switch (outcome.target) {
+        case patch::TargetState::kUnchanged:
+            return "The undo could not be saved: " + outcome.status.reason +
+                   ". The file was left as it was.";
+        case patch::TargetState::kReplaced:
+            return "The undo was written, but the system could not confirm that it reached the "
+                   "disk: " +
+                   outcome.status.reason;
+        case patch::TargetState::kMaybeDamaged:
+            break;
+    }
+    return "The undo could not be saved and the file may be damaged: " + outcome.status.reason +
+           ". Restore it from a copy.";
+}
+
+}  // namespace
+
+Status ReadHistory(platform::FileSystem& fs, const std::string& journalPath,
+                   const std::string& targetPath, History* history) {
+    history->target = FullPath(fs, targetPath);
+    history->entries.clear();
+    platform::FileInfo info;
+    Status status = fs.Stat(history->target, &info);
+    if (!status.ok()) return status;
+    std::vector<Record> records;
+    status = ReadJournal(fs, journalPath, &records);
+    if (!status.ok()) return status;
+
+    // A record of another path counts when a file of the target's size stood there and is gone.
+    std::map<std::string, bool> moved;
+    std::vector<HistoryEntry> entries;  // oldest first
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const Record& record = records[i];
+        if (record.targetPath != history->target) {
+            if (record.targetSize != info.size) continue;
+            const auto [it, fresh] = moved.try_emplace(record.targetPath, false);
+            if (fresh) it->second = !fs.IsRegularFile(record.targetPath);
+            if (!it->second) continue;
+        }
+        HistoryEntry entry{i + 1, record};
+        std::size_t held = 0;
+        for (const patch::WrittenSpan& span : record.spans) {
+            std::string now;
+            status = fs.ReadAt(history->target, span.offset, span.after.size(), &now);
+            if (!status.ok()) return status;
+            if (now == span.after) ++held;
+        }
+        entry.placement = Judge(held, record.spans.size());
+        entries.push_back(std::move(entry));
+    }
+
+    // An Apply stays taken back while its undo stands: not undone in turn, and its bytes still
+    // there (an undo whose save failed after it was recorded never stood). Later records decide
+    // about earlier ones, so newest first.
+    for (std::size_t i = entries.size(); i-- > 0;) {
+        for (std::size_t j = entries.size(); j-- > i + 1;) {
+            const HistoryEntry& later = entries[j];
+            if (later.record.kind != RecordKind::kUndo ||
+                later.record.undoes != entries[i].record.stamp) {
+                continue;
+            }
+            if (entries[j].undoOf == 0) entries[j].undoOf = entries[i].id;
+            if (later.undoneBy == 0 && later.placement != Placement::kOverwritten &&
+                entries[i].undoneBy == 0) {
+                entries[i].undoneBy = later.id;
+            }
+        }
+    }
+    history->entries.assign(entries.rbegin(), entries.rend());
+    return Status::Ok();
+}
+
+std::size_t LastApply(const History& history, const std::string* title, const std::string* file) {
+    for (const HistoryEntry& entry : history.entries) {
+        if (entry.record.kind != RecordKind::kApply || entry.undoneBy != 0) continue;
+        if (title != nullptr && entry.record.title != *title) continue;
+        if (file != nullptr && entry.record.file != *file) continue;
+        return entry.id;
+    }
+    return 0;
+}
+
+std::string UndoBlocker(const History& history, std::size_t id) {
+    const HistoryEntry* entry = Find(history, id);
+    if (entry == nullptr) {
+        return "The journal holds no record " + Number(id) + " for " + history.target + ".";
+    }
+    if (entry->undoneBy != 0) {
+        return Describe(*entry) + " was taken back already, by " + Number(entry->undoneBy) + ".";
+    }
+    for (const HistoryEntry& later : history.entries) {
+        if (later.id <= id) break;
+        if (later.record.kind == RecordKind::kApply && later.undoneBy == 0 &&
+            later.placement != Placement::kOverwritten && Overlap(later.record, entry->record)) {
+            return Describe(*entry) + " cannot be undone before " + Describe(later) +
+                   ", which changed some of the same bytes after it. Undo " + Number(later.id) +
+                   " first. Nothing was changed.";
+        }
+    }
+    return {};
+}
+
+UndoResult Undo(platform::FileSystem& fs, const std::string& journalPath,
+                const std::string& targetPath, std::size_t id) {
+    UndoResult result;
+    History history;
+    Status status = ReadHistory(fs, journalPath, targetPath, &history);
+    if (!status.ok()) {
+        result.message = "The history of the target could not be read: " + status.reason;
+        return result;
+    }
+    result.message = UndoBlocker(history, id);
+    if (!result.message.empty()) return result;
+    const HistoryEntry& entry = *Find(history, id);
+
+    // The whole file, as the save writes it whole where the system cannot copy it.
+    platform::PageBuffer data;
+    platform::FileInfo loaded;
+    status = fs.ReadWholeFile(history.target, &data, &loaded);
+    if (!status.ok()) {
+        result.message = "The target could not be read: " + status.reason;
+        return result;
+    }
+    const std::vector<std::uint64_t> differing = Differing(entry.record, data.view());
+    if (!differing.empty()) {
+        std::string list;
+        for (std::size_t i = 0; i < differing.size() && i < kOffsetsNamed; ++i) {
+            list += (i == 0 ? "" : ", ") + Hex(differing[i]);
+        }
+        if (differing.size() > kOffsetsNamed) {
+            list += " and " + std::to_string(differing.size() - kOffsetsNamed) + " more";
+        }
+        result.message = Describe(entry) +
+                         " cannot be undone: the target no longer holds what it wrote at " + list +
+                         ". Nothing was changed.";
+        return result;
+    }
+
+    Record undo;
+    undo.kind = RecordKind::kUndo;
+    undo.stamp = NewStamp();
+    undo.undoes = entry.record.stamp;
+    undo.time = Now();
+    undo.targetPath = history.target;
+    undo.targetSize = data.size();
+    undo.title = entry.record.title;
+    undo.file = entry.record.file;
+    undo.value = entry.record.value;
+    std::vector<patch::Change> changes;
+    std::size_t bytes = 0;
+    for (const patch::WrittenSpan& span : entry.record.spans) {
+        undo.spans.push_back({span.offset, span.after, span.before});
+        changes.push_back({static_cast<std::size_t>(span.offset), span.after});
+        std::memcpy(data.data() + span.offset, span.before.data(), span.before.size());
+        bytes += span.before.size();
+    }
+    result.journal = journalPath.empty() ? Status::Failed("the system names no data folder")
+                                         : AppendRecord(fs, journalPath, undo);
+
+    const patch::SaveOutcome saved =
+        patch::SaveFileSafely(fs, history.target, data.view(), changes, &loaded);
+    if (!saved.ok()) {
+        result.message = SaveMessage(saved);
+        return result;
+    }
+    result.undone = true;
+    result.message = "Undid " + Describe(entry) + ": " + std::to_string(bytes) +
+                     (bytes == 1 ? " byte" : " bytes") + " put back.";
+    return result;
+}
+
+std::string ValueLabel(const catalogue::DefinitionView& view, const patch::ApplyRequest& request) {
+    if (!view.showsOptions()) return request.value;
+    const std::optional<catalogue::YnOption>& option =
+        request.secondOption ? view.secondOption : view.firstOption;
+    return option ? option->caption : std::string();
+}
+
+RecordedApply ApplyAndRecord(platform::FileSystem& fs, const std::string& journalPath,
+                             const patch::ApplyRequest& request, const std::string& title,
+                             const std::string& file, const std::string& value) {
+    RecordedApply result;
+    const auto record = [&](std::span<const patch::WrittenSpan> spans) {
+        if (journalPath.empty()) {
+            result.journal = Status::Failed("the system names no data folder");
+            return;
+        }
+        Record entry;
+        entry.stamp = NewStamp();
+        entry.time = Now();
+        entry.targetPath = FullPath(fs, request.targetPath);
+        platform::FileInfo info;
+        result.journal = fs.Stat(entry.targetPath, &info);
+        if (!result.journal.ok()) return;
+        entry.targetSize = info.size;
+        entry.title = title;
+        entry.file = file;
+        entry.value = value;
+        entry.spans.assign(spans.begin(), spans.end());
+        result.journal = AppendRecord(fs, journalPath, entry);
+        result.recorded = result.journal.ok();
+    };
+    result.apply = patch::ApplyPatch(fs, request, record);
+    return result;
+}
+
+}  // namespace korrin::journal
