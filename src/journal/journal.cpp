@@ -63,7 +63,7 @@ std::optional<Record> DecodePayload(std::string_view payload) {
     Reader in(payload);
     Record record;
     const std::uint64_t kind = in.Number(1);
-    if (kind != 1 && kind != 2) return std::nullopt;
+    if (kind < 1 || kind > 3) return std::nullopt;
     record.kind = static_cast<RecordKind>(kind);
     record.stamp = in.Number(8);
     record.undoes = in.Number(8);

@@ -23,12 +23,15 @@ namespace korrin::journal {
 enum class RecordKind : std::uint8_t {
     kApply = 1,
     kUndo = 2,  // writes back what the record it takes back found
+    // The record named by undoes never took effect: its save failed and left the target as it
+    // was. It carries nothing else.
+    kVoid = 3,
 };
 
 struct Record {
     RecordKind kind = RecordKind::kApply;
     std::uint64_t stamp = 0;   // unique to the record: how an undo names what it takes back
-    std::uint64_t undoes = 0;  // the stamp of the record an undo takes back; 0 for an Apply
+    std::uint64_t undoes = 0;  // the stamp of the record an undo or a void names; else 0
     std::int64_t time = 0;     // seconds since 1970-01-01 UTC
     std::string targetPath;    // absolute, every link followed
     std::uint64_t targetSize = 0;

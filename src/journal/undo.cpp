@@ -5,6 +5,7 @@
 #include <cstring>
 #include <map>
 #include <random>
+#include <set>
 
 #include "patch/vp_patch.h"
 
@@ -83,6 +84,29 @@ const HistoryEntry* Find(const History& history, std::size_t id) {
     return nullptr;
 }
 
+// Whether the target holds, at every span of record, what the record found there.
+bool StillAsFound(platform::FileSystem& fs, const Record& record) {
+    for (const patch::WrittenSpan& span : record.spans) {
+        std::string now;
+        if (!fs.ReadAt(record.targetPath, span.offset, span.after.size(), &now).ok() ||
+            now != span.before) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Marks the record with stamp as never having taken effect, after a save that left the target
+// as it was. Should this fail too, the record shows as overwritten, which is what it is.
+void Void(platform::FileSystem& fs, const std::string& journalPath, std::uint64_t stamp) {
+    Record mark;
+    mark.kind = RecordKind::kVoid;
+    mark.stamp = NewStamp();
+    mark.undoes = stamp;
+    mark.time = Now();
+    IgnoreStatus(AppendRecord(fs, journalPath, mark), "an unmarked record reads as overwritten");
+}
+
 std::string SaveMessage(const patch::SaveOutcome& outcome) {
     if (outcome.status.error == ErrorCode::kAccessDenied &&
         outcome.target == patch::TargetState::kUnchanged) {
@@ -116,11 +140,16 @@ Status ReadHistory(platform::FileSystem& fs, const std::string& journalPath,
     status = ReadJournal(fs, journalPath, &records);
     if (!status.ok()) return status;
 
+    std::set<std::uint64_t> voided;
+    for (const Record& record : records) {
+        if (record.kind == RecordKind::kVoid) voided.insert(record.undoes);
+    }
     // A record of another path counts when a file of the target's size stood there and is gone.
     std::map<std::string, bool> moved;
     std::vector<HistoryEntry> entries;  // oldest first
     for (std::size_t i = 0; i < records.size(); ++i) {
         const Record& record = records[i];
+        if (record.kind == RecordKind::kVoid || voided.contains(record.stamp)) continue;
         if (record.targetPath != history->target) {
             if (record.targetSize != info.size) continue;
             const auto [it, fresh] = moved.try_emplace(record.targetPath, false);
@@ -139,9 +168,8 @@ Status ReadHistory(platform::FileSystem& fs, const std::string& journalPath,
         entries.push_back(std::move(entry));
     }
 
-    // An Apply stays taken back while its undo stands: not undone in turn, and its bytes still
-    // there (an undo whose save failed after it was recorded never stood). Later records decide
-    // about earlier ones, so newest first.
+    // A record stays taken back while its undo is not undone in turn (an undo whose save
+    // failed is void, above). Later records decide about earlier ones, so newest first.
     for (std::size_t i = entries.size(); i-- > 0;) {
         for (std::size_t j = entries.size(); j-- > i + 1;) {
             const HistoryEntry& later = entries[j];
@@ -150,8 +178,7 @@ Status ReadHistory(platform::FileSystem& fs, const std::string& journalPath,
                 continue;
             }
             if (entries[j].undoOf == 0) entries[j].undoOf = entries[i].id;
-            if (later.undoneBy == 0 && later.placement != Placement::kOverwritten &&
-                entries[i].undoneBy == 0) {
+            if (later.undoneBy == 0 && entries[i].undoneBy == 0) {
                 entries[i].undoneBy = later.id;
             }
         }
@@ -250,6 +277,9 @@ UndoResult Undo(platform::FileSystem& fs, const std::string& journalPath,
     const patch::SaveOutcome saved =
         patch::SaveFileSafely(fs, history.target, data.view(), changes, &loaded);
     if (!saved.ok()) {
+        if (result.journal.ok() && saved.target == patch::TargetState::kUnchanged) {
+            Void(fs, journalPath, undo.stamp);
+        }
         result.message = SaveMessage(saved);
         return result;
     }
@@ -270,6 +300,7 @@ RecordedApply ApplyAndRecord(platform::FileSystem& fs, const std::string& journa
                              const patch::ApplyRequest& request, const std::string& title,
                              const std::string& file, const std::string& value) {
     RecordedApply result;
+    Record written;
     const auto record = [&](std::span<const patch::WrittenSpan> spans) {
         if (journalPath.empty()) {
             result.journal = Status::Failed("the system names no data folder");
@@ -289,8 +320,14 @@ RecordedApply ApplyAndRecord(platform::FileSystem& fs, const std::string& journa
         entry.spans.assign(spans.begin(), spans.end());
         result.journal = AppendRecord(fs, journalPath, entry);
         result.recorded = result.journal.ok();
+        written = std::move(entry);
     };
     result.apply = patch::ApplyPatch(fs, request, record);
+    // Only the save comes after the record: one that left the target as it was made it void.
+    if (result.recorded && result.apply.outcome == patch::ApplyOutcome::kSaveFailed &&
+        StillAsFound(fs, written)) {
+        Void(fs, journalPath, written.stamp);
+    }
     return result;
 }
 
