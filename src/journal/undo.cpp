@@ -97,7 +97,8 @@ bool StillAsFound(platform::FileSystem& fs, const Record& record) {
 }
 
 // Marks the record with stamp as never having taken effect, after a save that left the target
-// as it was. Should this fail too, the record shows as overwritten, which is what it is.
+// as it was. Should this fail too, the record stays: an Apply then reads as overwritten, and an
+// undo as standing, which keeps its record from being undone until the undo is.
 void Void(platform::FileSystem& fs, const std::string& journalPath, std::uint64_t stamp) {
     Record mark;
     mark.kind = RecordKind::kVoid;
@@ -277,7 +278,8 @@ UndoResult Undo(platform::FileSystem& fs, const std::string& journalPath,
     const patch::SaveOutcome saved =
         patch::SaveFileSafely(fs, history.target, data.view(), changes, &loaded);
     if (!saved.ok()) {
-        if (result.journal.ok() && saved.target == patch::TargetState::kUnchanged) {
+        // Even an append that failed may have left the record behind, after its write.
+        if (!journalPath.empty() && saved.target == patch::TargetState::kUnchanged) {
             Void(fs, journalPath, undo.stamp);
         }
         result.message = SaveMessage(saved);
@@ -324,7 +326,7 @@ RecordedApply ApplyAndRecord(platform::FileSystem& fs, const std::string& journa
     };
     result.apply = patch::ApplyPatch(fs, request, record);
     // Only the save comes after the record: one that left the target as it was made it void.
-    if (result.recorded && result.apply.outcome == patch::ApplyOutcome::kSaveFailed &&
+    if (written.stamp != 0 && result.apply.outcome == patch::ApplyOutcome::kSaveFailed &&
         StillAsFound(fs, written)) {
         Void(fs, journalPath, written.stamp);
     }
