@@ -125,7 +125,13 @@ ApplyResult ApplyPatch(platform::FileSystem& fs, const ApplyRequest& request,
         return {ApplyOutcome::kPatchFailed, std::string(kPatchFailedMessage)};
     }
     if (onWritten) {
-        const std::vector<WrittenSpan> spans = FoldChanges(engine.exeData(), engine.changes());
+        // A change's after is the data now: only the last write to a byte counts in the fold.
+        std::vector<WrittenSpan> writes;
+        for (const Change& change : engine.changes()) {
+            writes.push_back({change.at, change.before,
+                              Bytes(engine.exeData().substr(change.at, change.before.size()))});
+        }
+        const std::vector<WrittenSpan> spans = FoldWrites(writes);
         if (!spans.empty()) onWritten(spans);
     }
 

@@ -5,13 +5,13 @@
 
 namespace korrin::patch {
 
-std::vector<WrittenSpan> FoldChanges(std::string_view data, std::span<const Change> changes) {
-    std::vector<std::pair<std::size_t, std::size_t>> ranges;  // [begin, end), merged
-    for (const Change& change : changes) {
-        ranges.emplace_back(change.at, change.at + change.before.size());
+std::vector<WrittenSpan> FoldWrites(std::span<const WrittenSpan> writes) {
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> ranges;  // [begin, end), merged below
+    for (const WrittenSpan& write : writes) {
+        ranges.emplace_back(write.offset, write.offset + write.after.size());
     }
     std::sort(ranges.begin(), ranges.end());
-    std::vector<std::pair<std::size_t, std::size_t>> merged;
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> merged;
     for (const auto& range : ranges) {
         if (!merged.empty() && range.first <= merged.back().second) {
             merged.back().second = std::max(merged.back().second, range.second);
@@ -22,25 +22,30 @@ std::vector<WrittenSpan> FoldChanges(std::string_view data, std::span<const Chan
 
     std::vector<WrittenSpan> spans;
     for (const auto& [begin, end] : merged) {
-        // The earliest change to a byte holds what the file had there: putting the changes back
-        // latest first leaves it.
-        Bytes before(data.substr(begin, end - begin));
-        for (auto change = changes.rbegin(); change != changes.rend(); ++change) {
-            const std::size_t from = std::max(begin, change->at);
-            const std::size_t to = std::min(end, change->at + change->before.size());
-            for (std::size_t at = from; at < to; ++at) {
-                before[at - begin] = change->before[at - change->at];
-            }
+        Bytes before(end - begin, '\0'), after(end - begin, '\0');
+        // The last write to a byte says what it holds now; going backwards, the first says what
+        // it held before.
+        for (const WrittenSpan& write : writes) {
+            const std::uint64_t from = std::max(begin, write.offset);
+            const std::uint64_t to = std::min(end, write.offset + write.after.size());
+            for (std::uint64_t at = from; at < to; ++at)
+                after[at - begin] = write.after[at - write.offset];
         }
-        for (std::size_t at = begin; at < end;) {
-            if (before[at - begin] == data[at]) {
+        for (auto write = writes.rbegin(); write != writes.rend(); ++write) {
+            const std::uint64_t from = std::max(begin, write->offset);
+            const std::uint64_t to = std::min(end, write->offset + write->before.size());
+            for (std::uint64_t at = from; at < to; ++at)
+                before[at - begin] = write->before[at - write->offset];
+        }
+        for (std::uint64_t at = 0; at < end - begin;) {
+            if (before[at] == after[at]) {
                 ++at;
                 continue;
             }
-            std::size_t stop = at;
-            while (stop < end && before[stop - begin] != data[stop]) ++stop;
+            std::uint64_t stop = at;
+            while (stop < end - begin && before[stop] != after[stop]) ++stop;
             spans.push_back(
-                {at, before.substr(at - begin, stop - at), Bytes(data.substr(at, stop - at))});
+                {begin + at, before.substr(at, stop - at), after.substr(at, stop - at)});
             at = stop;
         }
     }

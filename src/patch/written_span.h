@@ -6,11 +6,9 @@
 #include <cstdint>
 #include <functional>
 #include <span>
-#include <string_view>
 #include <vector>
 
 #include "patch/bytes.h"
-#include "patch/safe_save.h"
 
 namespace korrin::patch {
 
@@ -28,9 +26,9 @@ struct WrittenSpan {
 // replaced; never called for an Apply that writes nothing or changes no byte.
 using SpansWritten = std::function<void(std::span<const WrittenSpan> spans)>;
 
-// The spans in which data differs from what it was before changes were made to it (each change
-// holding what stood where it wrote; later ones may cover earlier ones), in order of offset.
-// Bytes written over with what they held already are left out.
-std::vector<WrittenSpan> FoldChanges(std::string_view data, std::span<const Change> changes);
+// What a list of writes, in the order they were made, changed in all: each byte's before from
+// the first write to reach it, its after from the last; in order of offset, and without the
+// bytes that end up holding what they held at first. Writes may overlap and need not differ.
+std::vector<WrittenSpan> FoldWrites(std::span<const WrittenSpan> writes);
 
 }  // namespace korrin::patch

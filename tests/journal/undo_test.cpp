@@ -82,7 +82,7 @@ TEST(Undo, AFaultAtEveryStepOfItsSaveLeavesTheTargetOldOrRestored) {
 }
 
 TEST(Journal, TwoProcessesApplyingAtOnceAreBothRecorded) {
-    constexpr int kApplies = 100;
+    constexpr int kApplies = 50;
     TempFolder dir;
     const std::string journal = dir.file("journal");
     const std::string targets[] = {dir.Write("a.exe", Original()), dir.Write("b.exe", Original())};
