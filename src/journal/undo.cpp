@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <map>
 #include <random>
 #include <set>
@@ -289,6 +290,32 @@ UndoResult Undo(platform::FileSystem& fs, const std::string& journalPath,
     result.message = "Undid " + Describe(entry) + ": " + std::to_string(bytes) +
                      (bytes == 1 ? " byte" : " bytes") + " put back.";
     return result;
+}
+
+std::optional<UndoOffer> OfferUndo(platform::FileSystem& fs, const std::string& journalPath,
+                                   const std::string& targetPath, const std::string& title,
+                                   const std::string& file) {
+    History history;
+    if (!ReadHistory(fs, journalPath, targetPath, &history).ok()) return std::nullopt;
+    const std::size_t id = LastApply(history, &title, &file);
+    if (id == 0 || !UndoBlocker(history, id).empty()) return std::nullopt;
+    const HistoryEntry& entry = *Find(history, id);
+    if (entry.placement != Placement::kInPlace) return std::nullopt;
+    std::size_t bytes = 0;
+    for (const patch::WrittenSpan& span : entry.record.spans) bytes += span.before.size();
+    return UndoOffer{id, "Undo the last Apply of \"" + title + "\" (value \"" + entry.record.value +
+                             "\", " + FormatTime(entry.record.time) + ")?\n\n" +
+                             std::to_string(bytes) + (bytes == 1 ? " byte" : " bytes") + " of " +
+                             history.target + " are put back as they were before it."};
+}
+
+std::string FormatTime(std::int64_t seconds) {
+    const std::time_t time = static_cast<std::time_t>(seconds);
+    std::tm utc{};
+    gmtime_r(&time, &utc);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S UTC", &utc);
+    return text;
 }
 
 std::string ValueLabel(const catalogue::DefinitionView& view, const patch::ApplyRequest& request) {

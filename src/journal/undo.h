@@ -65,6 +65,23 @@ struct UndoResult {
 UndoResult Undo(platform::FileSystem& fs, const std::string& journalPath,
                 const std::string& targetPath, std::size_t id);
 
+// An Apply that can be undone now, and the question to ask before undoing it.
+struct UndoOffer {
+    std::size_t id = 0;
+    std::string question;
+};
+
+// The newest Apply of entry title from definition file file on the target at targetPath that
+// has not been taken back, when nothing stands in the way of undoing it: every byte it wrote
+// is still there and no newer Apply changed the same bytes. None otherwise, and when the
+// history cannot be read.
+std::optional<UndoOffer> OfferUndo(platform::FileSystem& fs, const std::string& journalPath,
+                                   const std::string& targetPath, const std::string& title,
+                                   const std::string& file);
+
+// A record's time as people read it: "2026-12-06 15:40:12 UTC".
+std::string FormatTime(std::int64_t seconds);
+
 struct RecordedApply {
     patch::ApplyResult apply;
     bool recorded = false;  // a record was written; false too when the Apply changed nothing
