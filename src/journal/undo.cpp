@@ -8,6 +8,7 @@
 #include <random>
 #include <set>
 
+#include "common/latin1.h"
 #include "patch/vp_patch.h"
 
 namespace korrin::journal {
@@ -75,7 +76,7 @@ Placement Judge(std::size_t spansHeld, std::size_t spans) {
 }
 
 std::string Describe(const HistoryEntry& entry) {
-    return Number(entry.id) + " (" + entry.record.title + ")";
+    return Number(entry.id) + " (" + Latin1ToUtf8(entry.record.title) + ")";
 }
 
 const HistoryEntry* Find(const History& history, std::size_t id) {
@@ -303,10 +304,11 @@ std::optional<UndoOffer> OfferUndo(platform::FileSystem& fs, const std::string& 
     if (entry.placement != Placement::kInPlace) return std::nullopt;
     std::size_t bytes = 0;
     for (const patch::WrittenSpan& span : entry.record.spans) bytes += span.before.size();
-    return UndoOffer{id, "Undo the last Apply of \"" + title + "\" (value \"" + entry.record.value +
-                             "\", " + FormatTime(entry.record.time) + ")?\n\n" +
-                             std::to_string(bytes) + (bytes == 1 ? " byte" : " bytes") + " of " +
-                             history.target + " are put back as they were before it."};
+    return UndoOffer{id, "Undo the last Apply of \"" + Latin1ToUtf8(title) + "\" (value \"" +
+                             Latin1ToUtf8(entry.record.value) + "\", " +
+                             FormatTime(entry.record.time) + ")?\n\n" + std::to_string(bytes) +
+                             (bytes == 1 ? " byte" : " bytes") + " of " + history.target +
+                             " are put back as they were before it."};
 }
 
 std::string FormatTime(std::int64_t seconds) {

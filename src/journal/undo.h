@@ -51,6 +51,8 @@ std::size_t LastApply(const History& history, const std::string* title = nullptr
 // the way but the bytes of the target. A newer Apply over the same bytes must go first.
 std::string UndoBlocker(const History& history, std::size_t id);
 
+// Messages are UTF-8 (titles and values, one byte per character in the journal, converted) and
+// quote paths in the file system's own encoding.
 struct UndoResult {
     bool undone = false;
     std::string message;  // what to tell the user; never empty
