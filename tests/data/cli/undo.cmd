@@ -32,3 +32,8 @@ run undo --target moved.exe
 run undo --target moved.exe 2 --last
 run undo --target moved.exe x3
 run history --target missing.exe
+# Two spans, one of them written over since: partly in place.
+printf two.exe '\xAA\xBB\x00\x00\xCC\xDD\x00\x00'
+run --folder @DATA@/definitions apply --target two.exe Text --value hi
+printf two.exe '\xAA\xBB\x68\x69\xCC\xDD\x00\x00'
+run history --target two.exe
