@@ -129,7 +129,7 @@ bool SitesAreFirst() {
 patch::ApplyRequest TenSignatureRequest() {
     patch::ApplyRequest request;
     request.targetPath = TargetPath();
-    request.valueKind = "yn";
+    request.valueKind = korrin::catalogue::ValueKind::kYesNo;
     request.onBytes = HexList(std::vector<Bytes>(Signatures().size(), "\xEB\x90"));
     request.locationList = HexList(Signatures());
     return request;

@@ -52,15 +52,15 @@ std::optional<std::string> Model(const patch::ApplyRequest& request, std::string
     if (signatures.empty()) return std::nullopt;
 
     std::vector<std::string> values;
-    if (request.valueKind == "yn") {
+    if (request.valueKind == catalogue::ValueKind::kYesNo) {
         values = SplitList(request.secondOption ? request.offBytes : request.onBytes, ',');
         if (values.size() < signatures.size()) return std::nullopt;
         for (std::string& v : values) v = patch::HexToBytes(v);
-    } else if (request.valueKind == "num") {
+    } else if (request.valueKind == catalogue::ValueKind::kNumber) {
         const std::optional<std::string> bytes = patch::NumberToBytes(ReadNumber(request.value));
         if (!bytes) return std::nullopt;
         values.assign(signatures.size(), *bytes);
-    } else if (request.valueKind == "text") {
+    } else if (request.valueKind == catalogue::ValueKind::kText) {
         values.assign(signatures.size(), request.value);
     } else {
         return std::nullopt;

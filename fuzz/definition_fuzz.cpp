@@ -65,13 +65,14 @@ void CheckKey(std::string_view line) {
 void CheckDefinition(std::string_view text) {
     const catalogue::DefinitionView view = catalogue::ParseDefinition(text);
     KORRIN_FUZZ_CHECK(view.read, text);
-    KORRIN_FUZZ_CHECK(LowerCase(view.valueKind) == view.valueKind, text);
+    KORRIN_FUZZ_CHECK(LowerCase(view.valueKindText) == view.valueKindText, text);
     if (view.complete()) {
         KORRIN_FUZZ_CHECK(view.hasParam && view.locationList.has_value(), text);
-        if (view.valueKind == "yn") {
+        if (view.valueKind == catalogue::ValueKind::kYesNo) {
             KORRIN_FUZZ_CHECK(view.firstOption && view.secondOption, text);
         }
-        if (view.valueKind == "num" || view.valueKind == "text") {
+        if (view.valueKind == catalogue::ValueKind::kNumber ||
+            view.valueKind == catalogue::ValueKind::kText) {
             KORRIN_FUZZ_CHECK(view.valueText.has_value(), text);
         }
     }

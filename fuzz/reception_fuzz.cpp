@@ -34,7 +34,7 @@ void CheckSame(const update::Reception& a, const update::Reception& b, std::stri
     KORRIN_FUZZ_CHECK(a.receiveBuffer() == b.receiveBuffer(), input);
     KORRIN_FUZZ_CHECK(a.contentLength() == b.contentLength(), input);
     KORRIN_FUZZ_CHECK(a.overLimit() == b.overLimit(), input);
-    KORRIN_FUZZ_CHECK(a.BarWidth(1440) == b.BarWidth(1440), input);
+    KORRIN_FUZZ_CHECK(a.ReceivedShare() == b.ReceivedShare(), input);
     const update::ResponseVerdict va = update::JudgeResponse(a), vb = update::JudgeResponse(b);
     KORRIN_FUZZ_CHECK(va.usable == vb.usable, input);
     KORRIN_FUZZ_CHECK(va.message == vb.message, input);

@@ -77,11 +77,11 @@ std::vector<Bytes> Signatures(const patch::ApplyRequest& request) {
 // What the client has after signature i before any patch: the second option's bytes of a
 // two-choice patch (the samples list the patched choice first), else the default value.
 Bytes Shipped(const patch::ApplyRequest& request, std::size_t i) {
-    if (request.valueKind == "yn") {
+    if (request.valueKind == catalogue::ValueKind::kYesNo) {
         const std::vector<std::string> items = korrin::SplitList(request.offBytes, ',');
         return i < items.size() ? patch::HexToBytes(items[i]) : Bytes();
     }
-    if (request.valueKind == "text") {
+    if (request.valueKind == catalogue::ValueKind::kText) {
         Bytes room = request.value;
         room.resize(std::max(room.size(), kTextRoom), '\0');
         return room;
@@ -115,7 +115,7 @@ bool MakeSitesFirst(Bytes& data, const std::vector<Site>& sites) {
 }
 
 std::vector<patch::ApplyRequest> Variants(patch::ApplyRequest request) {
-    if (request.valueKind != "yn") return {request};
+    if (request.valueKind != catalogue::ValueKind::kYesNo) return {request};
     patch::ApplyRequest second = request;
     second.secondOption = true;
     return {request, second};

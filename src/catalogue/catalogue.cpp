@@ -13,6 +13,17 @@ std::optional<std::string> FileNameFromEntry(std::string_view entryText) {
     return std::string(entryText.substr(at + kEntryLink.size()));
 }
 
+DefinitionView ReadEntryDefinition(platform::FileSystem& fs, const std::string& folder,
+                                   std::string_view entryText) {
+    const std::optional<std::string> fileName = FileNameFromEntry(entryText);
+    if (!fileName) {
+        DefinitionView view;
+        view.problems.push_back("its entry names no definition file");
+        return view;
+    }
+    return ReadDefinition(fs, folder + *fileName);
+}
+
 std::vector<std::string> ListDefinitionFiles(platform::FileSystem& fs, const std::string& folder) {
     Status status;
     std::vector<std::string> names;

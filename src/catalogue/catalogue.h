@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "catalogue/definition.h"
 #include "platform/file_system.h"
 
 namespace korrin::catalogue {
@@ -34,5 +35,11 @@ std::vector<std::string> ListDefinitionFiles(platform::FileSystem& fs, const std
 // The catalogue of folder (which ends in a separator), in listing order and, within a file, in
 // line order. A file that cannot be read is passed over.
 std::vector<CatalogueEntry> ScanCatalogue(platform::FileSystem& fs, const std::string& folder);
+
+// The definition that an entry's text (one byte per character) names, read from folder: the one
+// path from a selected entry to what Apply works from, for every front end. An entry that names
+// no file gives a view with that problem.
+DefinitionView ReadEntryDefinition(platform::FileSystem& fs, const std::string& folder,
+                                   std::string_view entryText);
 
 }  // namespace korrin::catalogue

@@ -41,11 +41,19 @@ Locations SplitLocations(std::string_view value) {
     return locations;
 }
 
+ValueKind KindFromText(std::string_view lowered) {
+    if (lowered == "yn") return ValueKind::kYesNo;
+    if (lowered == "num") return ValueKind::kNumber;
+    if (lowered == "text") return ValueKind::kText;
+    return ValueKind::kUnknown;
+}
+
 ParamValue ReadParam(std::string_view value) {
     const std::vector<std::string> fields = SplitList(value, '|');
     ParamValue param;
-    param.kind = fields.empty() ? std::string() : LowerCase(fields[0]);
-    if (param.kind == "yn") {
+    param.kindText = fields.empty() ? std::string() : LowerCase(fields[0]);
+    param.kind = KindFromText(param.kindText);
+    if (param.kind == ValueKind::kYesNo) {
         param.firstOption = SplitOption(fields.size() > 1 ? fields[1] : "");
         param.secondOption = SplitOption(fields.size() > 2 ? fields[2] : "");
         if (fields.size() < 3) {
@@ -55,7 +63,7 @@ ParamValue ReadParam(std::string_view value) {
             param.problems.push_back(
                 "an option of its \"param:\" line has no \":\" before its bytes");
         }
-    } else if (param.kind == "num" || param.kind == "text") {
+    } else if (param.kind == ValueKind::kNumber || param.kind == ValueKind::kText) {
         if (fields.size() < 2) {
             param.problems.push_back("its \"param:\" line gives no default value");
         } else {
@@ -85,7 +93,8 @@ DefinitionView ParseDefinition(std::string_view contents) {
             case Key::kParam: {
                 ParamValue param = ReadParam(keyed.value);
                 view.hasParam = true;
-                view.valueKind = std::move(param.kind);
+                view.valueKind = param.kind;
+                view.valueKindText = std::move(param.kindText);
                 if (param.firstOption) {
                     view.firstOption = std::move(param.firstOption);
                     view.secondOption = std::move(param.secondOption);

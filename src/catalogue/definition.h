@@ -22,6 +22,13 @@ struct KeyedLine {
 // lower-cased copy, colon included; the value keeps its own letters and blanks.
 KeyedLine ClassifyLine(std::string_view line);
 
+// What the value of a patch is: a choice of two options ("yn"), a number ("num"), a text
+// ("text"), or anything else, which a definition may name but Apply refuses.
+enum class ValueKind { kYesNo, kNumber, kText, kUnknown };
+
+// The kind a lower-cased field 0 of a "param:" line names.
+ValueKind KindFromText(std::string_view lowered);
+
 // One option of a two-choice ("yn") patch: "caption:byte list", split at the first colon.
 struct YnOption {
     std::string caption;
@@ -31,7 +38,8 @@ YnOption SplitOption(std::string_view field);
 
 // What one "param:" value says: the value kind and, by kind, its options or default text.
 struct ParamValue {
-    std::string kind;                     // field 0, lower-cased
+    ValueKind kind = ValueKind::kUnknown;
+    std::string kindText;                 // field 0, lower-cased, as the file names the kind
     std::optional<YnOption> firstOption;  // set for "yn", even when the field is missing
     std::optional<YnOption> secondOption;
     std::optional<std::string> valueText;  // field 1 of "num" or "text"
@@ -59,8 +67,9 @@ struct DefinitionView {
     std::optional<std::string> description;  // the last "description:" line, when there is one
 
     bool hasParam = false;
-    std::string valueKind;                // field 0 of the last "param:" line, lower-cased
-    std::optional<YnOption> firstOption;  // the options of the last "yn" line
+    ValueKind valueKind = ValueKind::kUnknown;  // of the last "param:" line
+    std::string valueKindText;                  // its field 0, lower-cased
+    std::optional<YnOption> firstOption;        // the options of the last "yn" line
     std::optional<YnOption> secondOption;
     std::optional<std::string> valueText;  // field 1 of the last "num" or "text" line
 
@@ -70,7 +79,7 @@ struct DefinitionView {
     std::vector<std::string> problems;
 
     bool complete() const { return read && problems.empty(); }
-    bool showsOptions() const { return hasParam && valueKind == "yn"; }
+    bool showsOptions() const { return hasParam && valueKind == ValueKind::kYesNo; }
     // The byte lists Apply uses for the two options; empty unless the last "yn" line set them.
     std::string onBytes() const { return firstOption ? firstOption->bytes : std::string(); }
     std::string offBytes() const { return secondOption ? secondOption->bytes : std::string(); }

@@ -3,7 +3,7 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/cli.h"
-#include "platform/executable_folder.h"
+#include "platform/program_file.h"
 #include "update/request.h"
 
 namespace korrin::cli {
@@ -192,7 +192,7 @@ int Run(int argc, char** argv, Output io) {
         return kUsageStatus;
     }
 
-    std::string folder = args.folder.empty() ? platform::ExecutableFolder() : args.folder;
+    std::string folder = args.folder.empty() ? platform::OwnProgramFile().folder : args.folder;
     if (folder.empty()) {
         UsageHint(io, "", "cannot tell the folder of this executable; give --folder");
         return kUsageStatus;

@@ -74,9 +74,9 @@ void ReadSites(EntryCheck& check, std::string_view data) {
             shown = std::max(item(on, i).size(), item(off, i).size());
             site.option =
                 (Holds(data, at, item(on, i)) ? 1 : 0) | (Holds(data, at, item(off, i)) ? 2 : 0);
-        } else if (view.hasParam && view.valueKind == "num") {
+        } else if (view.hasParam && view.valueKind == catalogue::ValueKind::kNumber) {
             shown = 2;
-        } else if (view.hasParam && view.valueKind == "text") {
+        } else if (view.hasParam && view.valueKind == catalogue::ValueKind::kText) {
             const std::size_t longest = std::max(kLongestText, view.valueText.value_or("").size());
             const std::string_view rest = at < data.size() ? data.substr(at) : std::string_view();
             site.following = rest.substr(0, std::min(longest, rest.find('\0')));
@@ -132,24 +132,25 @@ State ReadState(const EntryCheck& check) {
 
     std::vector<std::string> values;
     for (const Site* site : found) {
-        values.push_back(view.valueKind == "num" ? NumberHeld(*site) : site->following);
+        values.push_back(view.valueKind == catalogue::ValueKind::kNumber ? NumberHeld(*site)
+                                                                         : site->following);
     }
     const bool same = std::all_of(values.begin(), values.end(),
                                   [&](const std::string& v) { return v == values.front(); });
-    if (view.valueKind == "num") {
+    if (view.valueKind == catalogue::ValueKind::kNumber) {
         if (same && !values.front().empty()) {
             return {"holds " + values.front(), {{"number", std::stol(values.front())}}};
         }
         return {"the sites hold different numbers, or too few bytes for one",
                 {{"number", nullptr}}};
     }
-    if (view.valueKind == "text") {
+    if (view.valueKind == catalogue::ValueKind::kText) {
         if (same)
             return {"holds \"" + Printable(values.front()) + "\"",
                     {{"text", TextJson(values.front())}}};
         return {"the sites hold different texts", {{"text", nullptr}}};
     }
-    return {"unknown: \"" + Printable(view.valueKind) + "\" is not a kind Apply knows", Json()};
+    return {"unknown: \"" + Printable(view.valueKindText) + "\" is not a kind Apply knows", Json()};
 }
 
 std::string ValueUsed(const catalogue::DefinitionView& view) {
@@ -243,7 +244,7 @@ void PrintJson(const Output& io, const std::string& target, std::size_t size,
             {{"index", check.selected.index},
              {"title", TextJson(check.selected.entry.title)},
              {"file", check.selected.entry.fileName},
-             {"kind", check.view.hasParam ? TextJson(check.view.valueKind) : Json()},
+             {"kind", check.view.hasParam ? TextJson(check.view.valueKindText) : Json()},
              {"problems", problems},
              {"mode", check.sites.empty() ? Json() : Json(check.orMode ? "or" : "and")},
              {"signatures", sites},

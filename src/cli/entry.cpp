@@ -35,13 +35,7 @@ Selected SelectEntry(const std::vector<catalogue::CatalogueEntry>& entries,
 
 catalogue::DefinitionView ReadEntryDefinition(const Context& ctx,
                                               const catalogue::CatalogueEntry& entry) {
-    const std::optional<std::string> fileName = catalogue::FileNameFromEntry(entry.text());
-    if (!fileName) {
-        catalogue::DefinitionView view;
-        view.problems.push_back("its entry names no definition file");
-        return view;
-    }
-    return catalogue::ReadDefinition(ctx.fs, ctx.folder + *fileName);
+    return catalogue::ReadEntryDefinition(ctx.fs, ctx.folder, entry.text());
 }
 
 }  // namespace korrin::cli

@@ -1,4 +1,4 @@
-#include "catalogue/lint.h"
+#include "lint/lint.h"
 
 #include "cli/cli.h"
 #include "cli/json.h"
@@ -8,19 +8,19 @@
 namespace korrin::cli {
 
 int LintCommand(const Context& ctx, bool json) {
-    const std::vector<catalogue::FileLint> files = catalogue::LintFolder(ctx.fs, ctx.folder);
+    const std::vector<lint::FileLint> files = lint::LintFolder(ctx.fs, ctx.folder);
     std::size_t problems = 0;
     std::size_t filesWithProblems = 0;
-    for (const catalogue::FileLint& file : files) {
+    for (const lint::FileLint& file : files) {
         problems += file.findings.size();
         if (!file.findings.empty()) ++filesWithProblems;
     }
 
     if (json) {
         Json list = Json::array();
-        for (const catalogue::FileLint& file : files) {
+        for (const lint::FileLint& file : files) {
             Json findings = Json::array();
-            for (const catalogue::LintFinding& f : file.findings) {
+            for (const lint::LintFinding& f : file.findings) {
                 findings.push_back({{"line", f.line == 0 ? Json() : Json(f.line)},
                                     {"code", f.code},
                                     {"message", TextJson(f.message)}});
@@ -32,8 +32,8 @@ int LintCommand(const Context& ctx, bool json) {
     }
 
     const Style style(ctx.io.colour);
-    for (const catalogue::FileLint& file : files) {
-        for (const catalogue::LintFinding& f : file.findings) {
+    for (const lint::FileLint& file : files) {
+        for (const lint::LintFinding& f : file.findings) {
             std::string where = file.fileName;
             if (f.line != 0) where += ":" + std::to_string(f.line);
             ctx.io.out << style.Bold(where) << ": " << Printable(f.message) << " ["

@@ -17,7 +17,7 @@ Json ShowJson(const Selected& selected, const catalogue::DefinitionView& view) {
                  {"file", selected.entry.fileName},
                  {"read", view.read}};
     json["description"] = view.description ? TextJson(*view.description) : Json();
-    json["kind"] = view.hasParam ? TextJson(view.valueKind) : Json();
+    json["kind"] = view.hasParam ? TextJson(view.valueKindText) : Json();
     if (view.showsOptions()) {
         Json options = Json::array();
         for (const auto* option : {&view.firstOption, &view.secondOption}) {
@@ -29,7 +29,8 @@ Json ShowJson(const Selected& selected, const catalogue::DefinitionView& view) {
         }
         json["options"] = options;
     }
-    if (view.hasParam && (view.valueKind == "num" || view.valueKind == "text")) {
+    if (view.hasParam && (view.valueKind == catalogue::ValueKind::kNumber ||
+                          view.valueKind == catalogue::ValueKind::kText)) {
         json["default"] = view.valueText ? TextJson(*view.valueText) : Json();
     }
     if (view.locationList) {
@@ -65,12 +66,11 @@ void ShowText(const Context& ctx, const Selected& selected, const catalogue::Def
         Field(out, "Description",
               view.description ? Printable(*view.description)
                                : "(none: the window keeps the one before)");
-        const bool knownKind =
-            view.valueKind == "yn" || view.valueKind == "num" || view.valueKind == "text";
+        const bool knownKind = view.valueKind != catalogue::ValueKind::kUnknown;
         if (view.hasParam) {
             Field(out, "Kind",
-                  knownKind ? Printable(view.valueKind)
-                            : "\"" + Printable(view.valueKind) +
+                  knownKind ? Printable(view.valueKindText)
+                            : "\"" + Printable(view.valueKindText) +
                                   "\", not a kind Apply knows (yn, num, text): it patches nothing");
         }
         if (view.showsOptions()) {
@@ -81,7 +81,8 @@ void ShowText(const Context& ctx, const Selected& selected, const catalogue::Def
                       "\"" + Printable((*option)->caption) + "\", " +
                           (bytes.empty() ? "no bytes" : "bytes " + Printable(bytes)));
             }
-        } else if (view.hasParam && (view.valueKind == "num" || view.valueKind == "text")) {
+        } else if (view.hasParam && (view.valueKind == catalogue::ValueKind::kNumber ||
+                                     view.valueKind == catalogue::ValueKind::kText)) {
             if (view.valueText) Field(out, "Default", "\"" + Printable(*view.valueText) + "\"");
         }
         if (view.locationList) {

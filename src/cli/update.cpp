@@ -2,7 +2,7 @@
 
 #include "cli/cli.h"
 #include "common/latin1.h"
-#include "platform/executable_folder.h"
+#include "platform/program_file.h"
 #include "platform/tcp_client.h"
 #include "update/connection_messages.h"
 #include "update/reception.h"
@@ -22,11 +22,6 @@ std::string DescriptionForTerminal(std::string_view description) {
         text.push_back(description[i]);
     }
     return Latin1ToUtf8(text);
-}
-
-std::string OwnExecutableName() {
-    const std::string path = platform::ExecutablePath();
-    return path.substr(path.rfind(platform::kSeparator) + 1);
 }
 
 }  // namespace
@@ -54,7 +49,7 @@ int UpdateCommand(const Context& ctx, const std::string& address, int port) {
     }
 
     const update::UpdateOutcome outcome =
-        update::FinishUpdate(ctx.fs, ctx.folder, reception, OwnExecutableName());
+        update::FinishUpdate(ctx.fs, ctx.folder, reception, platform::OwnProgramFile().name);
     ctx.io.out << DescriptionForTerminal(outcome.description);
     for (const std::string& note : outcome.notes) {
         ctx.io.err << "korrin-patch update: " << Latin1ToUtf8(note) << '\n';

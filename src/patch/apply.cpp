@@ -33,13 +33,13 @@ std::optional<Plan> MakePlan(const ApplyRequest& request) {
 
     std::vector<std::string> items;
     std::optional<Bytes> sameForAll;
-    if (request.valueKind == "yn") {
+    if (request.valueKind == catalogue::ValueKind::kYesNo) {
         items = SplitList(request.secondOption ? request.offBytes : request.onBytes, ',');
         if (items.size() < signatures.size()) return std::nullopt;
-    } else if (request.valueKind == "num") {
+    } else if (request.valueKind == catalogue::ValueKind::kNumber) {
         sameForAll = NumberToBytes(ReadNumber(request.value));
         if (!sameForAll) return std::nullopt;
-    } else if (request.valueKind == "text") {
+    } else if (request.valueKind == catalogue::ValueKind::kText) {
         sameForAll = request.value;
     } else {
         return std::nullopt;

@@ -24,8 +24,8 @@ inline constexpr std::string_view kPatchFailedMessage =
 inline constexpr std::string_view kPatchCompletedMessage = "Patch completed successfully";
 
 struct ApplyRequest {
-    std::string targetPath;    // the path as the user gave it; used unchanged
-    std::string valueKind;     // "yn", "num", "text" or any other text, lower-cased
+    std::string targetPath;  // the path as the user gave it; used unchanged
+    catalogue::ValueKind valueKind = catalogue::ValueKind::kUnknown;
     std::string onBytes;       // the first option's hex items, separated by ","
     std::string offBytes;      // the second option's
     std::string locationList;  // hex signatures separated by ",", or-mode after kOrPrefix

@@ -54,10 +54,9 @@ void Reception::ReadContentLength() {
     }
 }
 
-std::optional<float> Reception::BarWidth(float pertotalWidth) const {
+std::optional<double> Reception::ReceivedShare() const {
     if (overLimit_ || contentLength_ == 0) return std::nullopt;
-    const double share = static_cast<double>(receiveBuffer_.size()) / contentLength_;
-    return static_cast<float>(share * pertotalWidth);
+    return static_cast<double>(receiveBuffer_.size()) / contentLength_;
 }
 
 }  // namespace korrin::update

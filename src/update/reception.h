@@ -1,7 +1,7 @@
 #pragma once
 
 // Reception of the update response: the bytes gathered batch by batch, the announced length read
-// from them, and the progress bar's width that follows.
+// from them, and the share of it received, which the progress bar shows.
 
 #include <cstddef>
 #include <cstdint>
@@ -40,10 +40,9 @@ class Reception {
 
     bool overLimit() const { return overLimit_; }
 
-    // The filled width of the progress bar for a bar of full width pertotalWidth: the share of the
-    // announced length received so far, counting the header too, so it ends wider than the full
-    // width, which the bar clips. None while no length is known (the bar keeps its width).
-    std::optional<float> BarWidth(float pertotalWidth) const;
+    // The share of the announced length received so far, counting the header too, so it ends
+    // above 1. None while no length is known.
+    std::optional<double> ReceivedShare() const;
 
   private:
     void ReadContentLength();

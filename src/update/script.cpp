@@ -24,7 +24,7 @@ bool SameName(std::string_view a, std::string_view b) {
     return a.size() == b.size() && LowerCase(a) == LowerCase(b);
 }
 
-// Letter case is ignored, as in the original platform's file names.
+// Letter case is ignored: Windows file names ignore case, and scripts are written for them.
 bool WildcardMatchAnyCase(std::string_view pattern, std::string_view name) {
     return WildcardMatch(LowerCase(pattern), LowerCase(name));
 }
@@ -32,8 +32,8 @@ bool WildcardMatchAnyCase(std::string_view pattern, std::string_view name) {
 enum class Use { kOpen, kKill };
 
 // Why a script may not use name, or null when it may. Every name is joined to the program folder,
-// so anything that could reach another folder, or that the original platform would not take as a
-// file name, is refused rather than given a meaning of its own here.
+// so anything that could reach another folder, or that Windows would not take as a file name
+// (drives, either separator, reserved characters), is refused rather than given a meaning here.
 const char* Refusal(std::string_view name, Use use) {
     if (name.empty()) return "no name";
     if (name == "." || name == "..") return "not a file name";
@@ -119,8 +119,8 @@ class ScriptRunner {
             if (IsOwnExecutable(name)) {
                 Note(command + " spared " + name + ", the program's own file");
             } else if (output_ && name == outputName_) {
-                // Deleting it would lose the lines still to come; the original platform refused
-                // to delete an open file too.
+                // Deleting it would lose the lines still to come; Windows refuses to delete an
+                // open file too.
                 Note(command + " spared " + name + ", which is open for writing");
             } else if (const Status status = fs_.RemoveFile(folder_ + name); !status.ok()) {
                 Note(command + " failed: " + status.reason);
@@ -140,8 +140,8 @@ class ScriptRunner {
             Note(command + " refused: " + why);
             return;
         }
-        // Replace an existing file of this name in another letter case rather than add a twin
-        // that the original platform could not have.
+        // Replace an existing file of this name in another letter case rather than add a twin:
+        // Windows file names ignore case, so a script cannot mean two files.
         std::string target(name);
         for (const std::string& existing : FolderNames()) {
             if (existing == name) {

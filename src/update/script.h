@@ -26,7 +26,7 @@ struct ScriptResult {
 // programFolder, which ends in a separator. Names are plain file names in that folder, matched
 // against existing files without regard to case: "open" replaces a file of the same name in
 // another letter case, and "kill" deletes every plain file whose name matches, with * and ? as
-// wildcards. A name that could leave the folder or that the original platform forbids is refused,
+// wildcards. A name that could leave the folder or that Windows forbids in a file name is refused,
 // and no command deletes or overwrites ownExecutableName, the program's own file.
 ScriptResult RunScript(platform::FileSystem& fs, const std::string& programFolder,
                        std::string_view script, std::string_view ownExecutableName);

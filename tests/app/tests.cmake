@@ -1,4 +1,4 @@
-korrin_gui_test(window_test app/window_test.cpp)
+
 if(KORRIN_BUILD_GUI)
   add_test(NAME window_on_xvfb
     COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/app/xvfb_window.sh $<TARGET_FILE:korrin-patcher>

@@ -47,23 +47,6 @@ TEST(SplitOption, SplitsAtTheFirstColon) {
     EXPECT_EQ(SplitOption(":9090").caption, "");
 }
 
-TEST(ParseDefinition, WorkedExample) {
-    const DefinitionView v = ParseDefinition(
-        "patch:Example patch\r\n"
-        "description:Writes one of two byte pairs after one signature.\r\n"
-        "param:yn|On:9090|Off:E841\r\n"
-        "location:0F8C510100003D");
-    EXPECT_TRUE(v.complete());
-    EXPECT_EQ(v.description, "Writes one of two byte pairs after one signature.");
-    EXPECT_EQ(v.valueKind, "yn");
-    EXPECT_TRUE(v.showsOptions());
-    EXPECT_EQ(v.firstOption->caption, "On");
-    EXPECT_EQ(v.secondOption->caption, "Off");
-    EXPECT_EQ(v.onBytes(), "9090");
-    EXPECT_EQ(v.offBytes(), "E841");
-    EXPECT_EQ(v.locationList, "0F8C510100003D");
-}
-
 TEST(ParseDefinition, LastLineOfAKeyWins) {
     const DefinitionView v = ParseDefinition(
         "description:first\r\ndescription:second\r\n"
@@ -71,7 +54,7 @@ TEST(ParseDefinition, LastLineOfAKeyWins) {
         "location:AA\r\nlocation:or|BB,CC\r\n");
     EXPECT_TRUE(v.complete());
     EXPECT_EQ(v.description, "second");
-    EXPECT_EQ(v.valueKind, "num");
+    EXPECT_EQ(v.valueKind, ValueKind::kNumber);
     EXPECT_FALSE(v.showsOptions());
     EXPECT_EQ(v.valueText, "5");
     // The lists of the earlier "yn" line stay.
@@ -104,15 +87,6 @@ TEST(ParseDefinition, FlagsWhatKeepsApplyFromRunning) {
         EXPECT_EQ(v.complete(), c.complete) << c.name;
         EXPECT_EQ(v.problems.empty(), c.complete) << c.name;
     }
-}
-
-TEST(ReadDefinition, UnreadableFileIsIncomplete) {
-    const korrin::testing::TempFolder dir;
-    const DefinitionView v = ReadDefinition(platform::FileSystem::Default(), dir.file("gone.pat"));
-    EXPECT_FALSE(v.read);
-    EXPECT_FALSE(v.complete());
-    EXPECT_FALSE(v.hasParam);
-    EXPECT_FALSE(v.locationList.has_value());
 }
 
 TEST(Catalogue, EntryTextLinksTitleAndFile) {

@@ -43,13 +43,5 @@ TEST(ReadNumber, OutOfRangeByItsMagnitude) {
     EXPECT_EQ(ReadNumber("1" + zeros + "e-400"), 1.0);
 }
 
-TEST(RoundHalfEven, HalvesGoToTheEvenNeighbour) {
-    EXPECT_EQ(RoundHalfEven(44.5), 44);
-    EXPECT_EQ(RoundHalfEven(45.5), 46);
-    EXPECT_EQ(RoundHalfEven(-0.5), 0);
-    EXPECT_EQ(RoundHalfEven(-1.5), -2);
-    EXPECT_EQ(RoundHalfEven(254.4), 254);
-}
-
 }  // namespace
 }  // namespace korrin

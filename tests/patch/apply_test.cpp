@@ -39,7 +39,7 @@ Patch Yn(std::string on, std::string off, std::string locations, bool second = f
 ApplyRequest RequestFor(const std::string& path, const Patch& p) {
     ApplyRequest r;
     r.targetPath = path;
-    r.valueKind = p.kind;
+    r.valueKind = catalogue::KindFromText(p.kind);
     r.onBytes = p.on;
     r.offBytes = p.off;
     r.locationList = p.locations;
@@ -183,7 +183,7 @@ TEST(TargetExists, OrdinaryVisibleFilesOnly) {
 TEST(ApplyRequest, CarriesTheDefinitionsDefaultAndItsProblems) {
     const ApplyRequest num =
         ApplyRequest::ForDefinition(catalogue::ParseDefinition("param:NUM|255\r\n"));
-    EXPECT_EQ(num.valueKind, "num");
+    EXPECT_EQ(num.valueKind, catalogue::ValueKind::kNumber);
     EXPECT_EQ(num.value, "255");
     EXPECT_THAT(num.definitionProblems, ElementsAre("it has no \"location:\" line"));
     // Nothing read at all, as before any selection.

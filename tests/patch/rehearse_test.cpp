@@ -70,7 +70,7 @@ TEST(RehearseApply, AsksWhetherTheTargetMayBeWritten) {
     ASSERT_EQ(engine.LoadExe(path), 1);
     ApplyRequest request;
     request.targetPath = path;
-    request.valueKind = "yn";
+    request.valueKind = catalogue::ValueKind::kYesNo;
     request.onBytes = "9090";
     request.locationList = "0F8C51";
     const ApplyResult result = RehearseApply(fs, engine, request);

@@ -13,4 +13,3 @@ korrin_core_test(patch_rehearse_test
   patch/rehearse_test.cpp
 )
 
-korrin_gui_test(apply_window_test patch/apply_window_test.cpp)

@@ -1,7 +1,7 @@
 #pragma once
 
-// What the window tests share: a settings store of the test's own, emptied before each case,
-// and recorders in place of the modal message box and the folder dialog.
+// What the Qt window tests share: a settings store of the test's own, emptied before each case,
+// recorders in place of the modal message box and the folder dialog, and controls found by name.
 
 #include <QFile>
 #include <QListWidget>
@@ -9,20 +9,19 @@
 #include <QStringList>
 #include <QtTest>
 
-#include "platform/dirthing.h"
-#include "platform/message_box.h"
+#include "qt/dirthing.h"
+#include "qt/message_box.h"
 
 namespace korrin::testing {
 
 class WindowFixture {
   public:
     WindowFixture() {
-        platform::SetMessageHandler(
-            [this](QWidget*, const QString& text) { messages.append(text); });
+        qt::SetMessageHandler([this](QWidget*, const QString& text) { messages.append(text); });
     }
     ~WindowFixture() {
-        platform::SetMessageHandler({});
-        dirthing::SetBrowser({});
+        qt::SetMessageHandler({});
+        qt::dirthing::SetBrowser({});
     }
 
     // Every case starts with no stored settings. The store lives under the XDG_CONFIG_HOME that
@@ -34,6 +33,14 @@ class WindowFixture {
 
     QStringList messages;
 };
+
+// The control named name (objectName) in window; the test fails on a missing one.
+template <typename T>
+T* Find(const QWidget* window, const char* name) {
+    T* control = window->findChild<T*>(QString::fromLatin1(name));
+    if (control == nullptr) qFatal("no control %s", name);
+    return control;
+}
 
 inline void WriteFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);

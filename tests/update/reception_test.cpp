@@ -48,7 +48,10 @@ TEST(Reception, ReadsTheAnnouncedLengthOnceItsLineIsComplete) {
             SCOPED_TRACE(received);
             EXPECT_EQ(reception.receiveBuffer(), received);
             EXPECT_EQ(reception.contentLength(), step.contentLength);
-            EXPECT_EQ(reception.BarWidth(1000), step.width);
+            const std::optional<double> share = reception.ReceivedShare();
+            EXPECT_EQ(
+                share ? std::optional<float>(static_cast<float>(*share * 1000)) : std::nullopt,
+                step.width);
         }
     }
 }
@@ -63,7 +66,7 @@ TEST(Reception, DropsAResponseOverTheLimit) {
     reception.Append("y");
     EXPECT_TRUE(reception.overLimit());
     EXPECT_EQ(reception.receiveBuffer(), "");
-    EXPECT_EQ(reception.BarWidth(1000), std::nullopt);
+    EXPECT_EQ(reception.ReceivedShare(), std::nullopt);
     EXPECT_EQ(JudgeResponse(reception).message,
               "The update is larger than 64 MiB and was not used; no update was made.");
 

@@ -10,18 +10,19 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
 
-#include "app/window_owner.h"
+#include "loopback_server.h"
+#include "qt/window_owner.h"
 #include "window_fixture.h"
 
-using korrin::frmPatcher;
-using korrin::WindowOwner;
+using korrin::qt::frmPatcher;
+using korrin::qt::WindowOwner;
 
+using korrin::testing::Find;
 using korrin::testing::ReadFile;
 using korrin::testing::Titles;
 using korrin::testing::WriteFile;
@@ -31,6 +32,10 @@ namespace {
 constexpr int kWait = 30000;
 const QString kAddress = QStringLiteral("127.0.0.1/patch/");
 const QString kCompleted = QStringLiteral("Auto update completed.");
+
+QString About(frmPatcher* w) {
+    return QString::fromStdString(w->model().txtAbout());
+}
 
 }  // namespace
 
@@ -62,11 +67,12 @@ class UpdateEndToEndTest : public QObject {
 
     // The window as the program shows it, on its Updates tab with address typed in.
     frmPatcher* Load(const QString& address) {
-        owner_ = std::make_unique<WindowOwner>(program_->path() + QLatin1Char('/'));
+        owner_ = std::make_unique<WindowOwner>(
+            QFile::encodeName(program_->path() + QLatin1Char('/')).toStdString());
         owner_->Load();
         frmPatcher* w = owner_->window();
-        QTest::mouseClick(w->tabPick[2], Qt::LeftButton);
-        w->txtUpdateUrl->setText(address);
+        QTest::mouseClick(Find<QLabel>(w, "tabPick(2)"), Qt::LeftButton);
+        Find<QLineEdit>(w, "txtUpdateUrl")->setText(address);
         return w;
     }
 
@@ -80,10 +86,10 @@ class UpdateEndToEndTest : public QObject {
         korrin::testing::WindowFixture::ClearSettings();
         messages_.clear();
         barAtMessage_.clear();
-        korrin::platform::SetMessageHandler([this](QWidget* parent, const QString& text) {
+        korrin::qt::SetMessageHandler([this](QWidget* parent, const QString& text) {
             messages_ << text;
             auto* w = qobject_cast<frmPatcher*>(parent);
-            barAtMessage_ << (w ? w->perDone->width() : -1);
+            barAtMessage_ << (w ? Find<QWidget>(w, "perDone")->width() : -1);
         });
         served_ = std::make_unique<QTemporaryDir>();
         program_ = std::make_unique<QTemporaryDir>();
@@ -101,7 +107,7 @@ class UpdateEndToEndTest : public QObject {
             server_->waitForFinished(kWait);
             server_.reset();
         }
-        korrin::platform::SetMessageHandler({});
+        korrin::qt::SetMessageHandler({});
     }
 
     void updateReplacesDefinitionsAndRebuildsTheCatalogue() {
@@ -121,7 +127,7 @@ class UpdateEndToEndTest : public QObject {
         QPointer<frmPatcher> old = Load(kAddress);
         QSignalSpy reloaded(owner_.get(), &WindowOwner::reloaded);
 
-        QTest::mouseClick(old->Command1, Qt::LeftButton);
+        QTest::mouseClick(Find<QPushButton>(old, "Command1"), Qt::LeftButton);
         QTRY_COMPARE_WITH_TIMEOUT(reloaded.size(), 1, kWait);
         QCOMPARE(messages_, QStringList{kCompleted});
         // Content-Length announced the body, so the bar was full; the box clipped the rest.
@@ -129,17 +135,17 @@ class UpdateEndToEndTest : public QObject {
         QTRY_VERIFY(old.isNull());
 
         frmPatcher* w = owner_->window();
-        QCOMPARE(w->aboutText(),
-                 QStringLiteral("Two patches changed.\r\n\r\nThe old one is gone.\r\n"));
-        QCOMPARE(Titles(w->lstPatch),
+        QCOMPARE(About(w), QStringLiteral("Two patches changed.\r\n\r\nThe old one is gone.\r\n"));
+        QCOMPARE(Titles(Find<QListWidget>(w, "lstPatch")),
                  (QStringList{QStringLiteral("Kept, renamed"), QStringLiteral("New title")}));
         QCOMPARE(ReadFile(ProgramFile(QStringLiteral("new.pat"))), newPat);
         QVERIFY(!QFile::exists(ProgramFile(QStringLiteral("old.pat"))));
         QVERIFY(!QFile::exists(ProgramFile(QStringLiteral("patch.dsc"))));
         QCOMPARE(ReadFile(ProgramFile(self)), QByteArray("the program"));
         // A fresh window: its layout state, the Find tab in view.
-        QCOMPARE(w->perDone->width(), 8);
-        QVERIFY(w->tabForm[1]->isVisible() && !w->tabForm[2]->isVisible());
+        QCOMPARE(Find<QWidget>(w, "perDone")->width(), 8);
+        QVERIFY(Find<QWidget>(w, "tabForm(1)")->isVisible() &&
+                !Find<QWidget>(w, "tabForm(2)")->isVisible());
     }
 
     void noUpdateOrNoPlaceForItStopsWithAMessage_data() {
@@ -165,13 +171,13 @@ class UpdateEndToEndTest : public QObject {
         QSignalSpy reloaded(owner_.get(), &WindowOwner::reloaded);
         if (folderGone) QVERIFY(program_->remove());
 
-        QTest::mouseClick(w->Command1, Qt::LeftButton);
+        QTest::mouseClick(Find<QPushButton>(w, "Command1"), Qt::LeftButton);
         QTRY_COMPARE_WITH_TIMEOUT(messages_.size(), 1, kWait);
         QVERIFY2(messages_.first().startsWith(message), qPrintable(messages_.first()));
         QCoreApplication::processEvents();  // a reload would have run by now
         QCOMPARE(reloaded.size(), 0);
         QCOMPARE(owner_->window(), w);
-        QCOMPARE(w->aboutText(), QString());
+        QCOMPARE(About(w), QString());
         QVERIFY(!QFile::exists(ProgramFile(QStringLiteral("patch.dsc"))));
         QCOMPARE(QFile::exists(ProgramFile(QStringLiteral("keep.pat"))), !folderGone);
     }
@@ -191,23 +197,23 @@ class UpdateEndToEndTest : public QObject {
         QFETCH(QString, address);
         QFETCH(QString, host);
         frmPatcher* w = Load(address);
-        const QString welcome = w->aboutText();
+        const QString welcome = About(w);
         const QString opening =
             QStringLiteral("Cannot connect to the update server \"%1\": ").arg(host);
         // Pressed again after the message, the button tries again.
         for (int press = 1; press <= 2; ++press) {
-            QTest::mouseClick(w->Command1, Qt::LeftButton);
+            QTest::mouseClick(Find<QPushButton>(w, "Command1"), Qt::LeftButton);
             QTRY_COMPARE_WITH_TIMEOUT(messages_.size(), press, kWait);
         }
         QVERIFY2(messages_.first().startsWith(opening), qPrintable(messages_.first()));
         QVERIFY2(messages_.first().size() > opening.size() + 40, qPrintable(messages_.first()));
         QCOMPARE(messages_.last(), messages_.first());
-        QCOMPARE(w->aboutText(), welcome);
+        QCOMPARE(About(w), welcome);
     }
 
     void badAddressConnectsNowhere() {
         frmPatcher* w = Load(QStringLiteral("127.0.0.1"));
-        QTest::mouseClick(w->Command1, Qt::LeftButton);
+        QTest::mouseClick(Find<QPushButton>(w, "Command1"), Qt::LeftButton);
         QCOMPARE(messages_,
                  QStringList{QStringLiteral("The update address is incorrectly inputted. "
                                             "Please correct the problem and try again")});
@@ -219,32 +225,31 @@ class UpdateEndToEndTest : public QObject {
         const QByteArray header = "HTTP/1.0 200 OK\r\nContent-Length: 400\r\n\r\n";  // 40 bytes
         QByteArray body = "open description\r\nHalf and half.\r\n";
         body += QByteArray(400 - body.size(), 'x');
-        QTcpServer server;
-        QVERIFY(server.listen(QHostAddress::LocalHost, 80));
         QPointer<QTcpSocket> peer;
         QByteArray request;
-        connect(&server, &QTcpServer::newConnection, this, [&] {
-            peer = server.nextPendingConnection();
-            connect(peer, &QTcpSocket::readyRead, this, [&] {
-                request += peer->readAll();
-                if (request.endsWith("\r\n\r\n")) peer->write(header + body.left(200));
-            });
-        });
+        korrin::testing::LoopbackServer server(
+            [&](QTcpSocket* p, const QByteArray& r) {
+                peer = p;
+                request = r;
+                peer->write(header + body.left(200));
+            },
+            80);
+        QVERIFY(server.listening());
         frmPatcher* w = Load(QStringLiteral("127.0.0.1/d/"));
         QSignalSpy reloaded(owner_.get(), &WindowOwner::reloaded);
-        QTest::mouseClick(w->Command1, Qt::LeftButton);
+        QTest::mouseClick(Find<QPushButton>(w, "Command1"), Qt::LeftButton);
 
         // 240 of 400 announced bytes have come: 0.6 of the 175-pixel box.
-        QTRY_COMPARE_WITH_TIMEOUT(w->perDone->width(), 105, kWait);
+        QTRY_COMPARE_WITH_TIMEOUT(Find<QWidget>(w, "perDone")->width(), 105, kWait);
         QCOMPARE(request, QByteArray("GET /d/patch.dsc HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n"));
         peer->write(body.mid(200));
         peer->disconnectFromHost();
         QTRY_COMPARE_WITH_TIMEOUT(messages_, QStringList{kCompleted}, kWait);
         QCOMPARE(barAtMessage_.first(), 175);
         QTRY_COMPARE_WITH_TIMEOUT(reloaded.size(), 1, kWait);
-        QCOMPARE(owner_->window()->aboutText(), QStringLiteral("Half and half.\r\n") +
-                                                    QString(366, QLatin1Char('x')) +
-                                                    QStringLiteral("\r\n"));
+        QCOMPARE(About(owner_->window()), QStringLiteral("Half and half.\r\n") +
+                                              QString(366, QLatin1Char('x')) +
+                                              QStringLiteral("\r\n"));
     }
 };
 

@@ -12,7 +12,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -22,12 +21,14 @@
 #include <map>
 #include <memory>
 
-#include "app/window_owner.h"
+#include "loopback_server.h"
+#include "qt/window_owner.h"
 #include "window_fixture.h"
 
-using korrin::frmPatcher;
-using korrin::WindowOwner;
+using korrin::qt::frmPatcher;
+using korrin::qt::WindowOwner;
 
+using korrin::testing::Find;
 using korrin::testing::ReadFile;
 using korrin::testing::Titles;
 using korrin::testing::WriteFile;
@@ -41,30 +42,6 @@ QByteArray Answer(const QByteArray& body) {
     return "HTTP/1.0 200 OK\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" +
            body;
 }
-
-// Answers each request, once it is complete, as serve says.
-class Server : public QObject {
-  public:
-    std::function<void(QTcpSocket*)> serve;
-
-    bool Listen() { return server_.listen(QHostAddress::LocalHost, 80); }
-
-    Server() {
-        connect(&server_, &QTcpServer::newConnection, this, [this] {
-            QTcpSocket* peer = server_.nextPendingConnection();
-            auto request = std::make_shared<QByteArray>();
-            connect(peer, &QTcpSocket::readyRead, this, [this, peer, request] {
-                if (request->endsWith("\r\n\r\n")) return;
-                *request += peer->readAll();
-                if (request->endsWith("\r\n\r\n")) serve(peer);
-            });
-            connect(peer, &QTcpSocket::disconnected, peer, &QObject::deleteLater);
-        });
-    }
-
-  private:
-    QTcpServer server_;
-};
 
 // Sends bytes and closes.
 std::function<void(QTcpSocket*)> All(const QByteArray& bytes) {
@@ -113,7 +90,8 @@ class UpdateHostileTest : public QObject {
 
   private:
     std::unique_ptr<QTemporaryDir> root_;
-    std::unique_ptr<Server> server_;
+    std::unique_ptr<korrin::testing::LoopbackServer> server_;
+    std::function<void(QTcpSocket*)> serve_;
     std::unique_ptr<WindowOwner> owner_;
     QStringList messages_;
     QString self_;  // the program's own file name
@@ -180,12 +158,12 @@ class UpdateHostileTest : public QObject {
     // One update through the window, from the click to its message and, after a completed one,
     // the reload. Counts the case, and a case that touched anything outside the program folder.
     QString Update(const std::function<void(QTcpSocket*)>& serve, const QString& what) {
-        server_->serve = serve;
+        serve_ = serve;
         frmPatcher* w = owner_->window();
-        w->txtUpdateUrl->setText(QStringLiteral("127.0.0.1/patch/"));
+        Find<QLineEdit>(w, "txtUpdateUrl")->setText(QStringLiteral("127.0.0.1/patch/"));
         messages_.clear();
         QSignalSpy reloaded(owner_.get(), &WindowOwner::reloaded);
-        QTest::mouseClick(w->Command1, Qt::LeftButton);
+        QTest::mouseClick(Find<QPushButton>(w, "Command1"), Qt::LeftButton);
         [&] { QTRY_COMPARE_WITH_TIMEOUT(messages_.size(), 1, kWait); }();
         if (messages_.isEmpty()) return QString();
         if (messages_.first() == kCompleted) {
@@ -204,8 +182,7 @@ class UpdateHostileTest : public QObject {
         // Port 80 of the host is not ours to take.
         if (!qEnvironmentVariableIsSet("KORRIN_IN_NETNS")) QSKIP("run through in_netns.sh");
         korrin::testing::WindowFixture::ClearSettings();
-        korrin::platform::SetMessageHandler(
-            [this](QWidget*, const QString& text) { messages_ << text; });
+        korrin::qt::SetMessageHandler([this](QWidget*, const QString& text) { messages_ << text; });
         root_ = std::make_unique<QTemporaryDir>();
         const QDir root(root_->path());
         QVERIFY(root.mkpath(QStringLiteral("app/sub")));
@@ -219,16 +196,18 @@ class UpdateHostileTest : public QObject {
         ResetApp();
         untouchable_ = Untouchable();
 
-        server_ = std::make_unique<Server>();
-        QVERIFY(server_->Listen());
-        owner_ = std::make_unique<WindowOwner>(App() + QLatin1Char('/'));
+        server_ = std::make_unique<korrin::testing::LoopbackServer>(
+            [this](QTcpSocket* peer, const QByteArray&) { serve_(peer); }, 80);
+        QVERIFY(server_->listening());
+        owner_ = std::make_unique<WindowOwner>(
+            QFile::encodeName(App() + QLatin1Char('/')).toStdString());
         owner_->Load();
     }
 
     void cleanupTestCase() {
         owner_.reset();
         server_.reset();
-        korrin::platform::SetMessageHandler({});
+        korrin::qt::SetMessageHandler({});
         std::printf("[ figures  ] UpdateHostileTest: %d cases, %d touched outside\n", cases_,
                     touchedOutside_);
         QCOMPARE(touchedOutside_, 0);
@@ -359,7 +338,7 @@ class UpdateHostileTest : public QObject {
         ResetApp();
         QCOMPARE(Update(All(Answer(script)), QStringLiteral("fast")), kCompleted);
         QCOMPARE(AppState(), slow);
-        QCOMPARE(owner_->window()->aboutText(), QStringLiteral("Slow.\r\n"));
+        QCOMPARE(owner_->window()->model().txtAbout(), "Slow.\r\n");
     }
 };
 

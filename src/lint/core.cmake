@@ -1,0 +1,3 @@
+target_sources(korrin_core PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/lint.cpp
+)

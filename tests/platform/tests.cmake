@@ -1,1 +1,0 @@
-korrin_gui_test(sckhttp_test platform/sckhttp_test.cpp)
