@@ -78,7 +78,7 @@ TEST(WrittenSpans, DescribeTheFilesRealChange) {
         testing::TempFolder dir;
         patch::ApplyRequest request;
         request.targetPath = dir.Write("vplaces.exe", c.target);
-        request.valueKind = "text";
+        request.valueKind = catalogue::ValueKind::kText;
         request.locationList = c.locations;
         request.value = c.value;
         std::optional<std::vector<WrittenSpan>> told;

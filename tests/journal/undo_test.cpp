@@ -32,7 +32,7 @@ std::string Original() {
 patch::ApplyRequest Request(const std::string& target, bool second) {
     patch::ApplyRequest request;
     request.targetPath = target;
-    request.valueKind = "yn";
+    request.valueKind = catalogue::ValueKind::kYesNo;
     request.onBytes = "9090";
     request.offBytes = "E841";
     request.locationList = "0F8C5101";
