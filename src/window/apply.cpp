@@ -1,6 +1,7 @@
 // The Apply button: the selected patch, with the value on view, onto the target in txtDir.
 
 #include "common/latin1.h"
+#include "journal/undo.h"
 #include "window/window_model.h"
 
 namespace korrin::window {
@@ -15,8 +16,20 @@ void WindowModel::cmdApply_Click() {
     request.targetPath = txtDir_;  // UTF-8, the file system's own encoding here
     request.secondOption = chosenOption_ == 1;
     request.value = Utf8ToLatin1(txtValue_);
+    std::string title, file;
+    SelectedEntry(&title, &file);
+    const std::string value = request.valueKind == catalogue::ValueKind::kYesNo
+                                  ? Utf8ToLatin1(optionCaptions_[chosenOption_ == 1])
+                                  : request.value;
+    const journal::RecordedApply applied =
+        journal::ApplyAndRecord(machine_.fs, machine_.journal, request, title, file, value);
     // The message may quote the path, which is in the file system's own encoding.
-    view_.ShowMessage(patch::ApplyPatch(machine_.fs, request).message);
+    std::string message = applied.apply.message;
+    if (!applied.journal.ok()) {
+        message += "\n\nThis Apply cannot be undone: the journal could not be written: " +
+                   applied.journal.reason;
+    }
+    view_.ShowMessage(message);
 }
 
 }  // namespace korrin::window

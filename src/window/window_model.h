@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "journal/undo.h"
 #include "patch/apply.h"
 #include "platform/file_system.h"
 #include "platform/program_file.h"
@@ -39,6 +40,9 @@ struct Machine {
     // one loaded with ReloadAfterUpdate(description). Called from inside a handler, so the
     // front end must do it later, from its event loop.
     std::function<void(const std::string& description)> reload;
+    // The journal of Applies, which makes them undoable: the user's own unless a test names
+    // another. Empty when the system names no data folder.
+    std::string journal = journal::DefaultJournalPath();
 };
 
 class WindowModel {
@@ -55,6 +59,9 @@ class WindowModel {
     void lblTab_Click(short Index);
     void lstPatch_Click();
     void cmdApply_Click();
+    // The list's context menu item "Undo the last Apply of this patch", and Ctrl+Z: the newest
+    // Apply of the selected entry on the target in txtDir, taken back once the user agrees.
+    void mnuUndoLastApply_Click();
     void txtPickDIR_Click();
     void txtDir_Change();
     void txtUpdateUrl_Change();
@@ -93,6 +100,9 @@ class WindowModel {
     // definitionProblems, as one request lacking only the target and the user's value.
     const patch::ApplyRequest& selection() const { return selection_; }
     bool definitionSelected() const { return definitionSelected_; }
+    // Whether the menu item is enabled: the journal holds an Apply of the selected entry on the
+    // target in txtDir that can be undone now. Asked each time the menu opens.
+    bool undoLastApplyEnabled() const { return LastApplyOffer().has_value(); }
     const std::string& updatePath() const { return updatePath_; }
     const update::Reception& reception() const { return reception_; }
 
@@ -100,6 +110,9 @@ class WindowModel {
     void SetText(Control control, std::string& field, const std::string& text);
     void SetOptionsShown(bool shown);
     void ShowMessage(const std::string& latin1);
+    // The catalogue entry on view, as Apply records it: its title and its definition file.
+    bool SelectedEntry(std::string* title, std::string* file) const;
+    std::optional<journal::UndoOffer> LastApplyOffer() const;
 
     View& view_;
     Machine machine_;
