@@ -12,6 +12,7 @@ packages=(
   python3 iproute2 util-linux
   libcli11-dev nlohmann-json3-dev
   clang libclang-rt-14-dev
+  hyperfine time
 )
 
 missing=()

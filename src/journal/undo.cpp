@@ -2,14 +2,13 @@
 
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <ctime>
 #include <map>
 #include <random>
 #include <set>
 
 #include "common/latin1.h"
-#include "patch/vp_patch.h"
+#include "patch/safe_save.h"
 
 namespace korrin::journal {
 namespace {
@@ -58,16 +57,18 @@ bool Overlap(const Record& a, const Record& b) {
     return false;
 }
 
-// The offsets at which data does not hold what record wrote.
-std::vector<std::uint64_t> Differing(const Record& record, std::string_view data) {
-    std::vector<std::uint64_t> offsets;
+// The offsets at which the file at path does not hold what record wrote. Reads only those bytes.
+Status Differing(platform::FileSystem& fs, const std::string& path, const Record& record,
+                 std::vector<std::uint64_t>* offsets) {
     for (const patch::WrittenSpan& span : record.spans) {
+        std::string now;
+        const Status status = fs.ReadAt(path, span.offset, span.after.size(), &now);
+        if (!status.ok()) return status;
         for (std::size_t i = 0; i < span.after.size(); ++i) {
-            const std::uint64_t at = span.offset + i;
-            if (at >= data.size() || data[at] != span.after[i]) offsets.push_back(at);
+            if (i >= now.size() || now[i] != span.after[i]) offsets->push_back(span.offset + i);
         }
     }
-    return offsets;
+    return Status::Ok();
 }
 
 Placement Judge(std::size_t spansHeld, std::size_t spans) {
@@ -111,6 +112,10 @@ void Void(platform::FileSystem& fs, const std::string& journalPath, std::uint64_
 }
 
 std::string SaveMessage(const patch::SaveOutcome& outcome) {
+    if (outcome.changedMeanwhile) {
+        return "The target was changed by another program while it was being undone, and was "
+               "left as that program left it. Nothing was undone.";
+    }
     if (outcome.status.error == ErrorCode::kAccessDenied &&
         outcome.target == patch::TargetState::kUnchanged) {
         return std::string(patch::kTargetOpenMessage);
@@ -233,15 +238,16 @@ UndoResult Undo(platform::FileSystem& fs, const std::string& journalPath,
     if (!result.message.empty()) return result;
     const HistoryEntry& entry = *Find(history, id);
 
-    // The whole file, as the save writes it whole where the system cannot copy it.
-    platform::PageBuffer data;
-    platform::FileInfo loaded;
-    status = fs.ReadWholeFile(history.target, &data, &loaded);
+    // The file's version before its bytes are compared: the replacement goes ahead only while
+    // the file is still that version, so nothing written after the comparison is lost.
+    platform::FileInfo read;
+    std::vector<std::uint64_t> differing;
+    status = fs.Stat(history.target, &read);
+    if (status.ok()) status = Differing(fs, history.target, entry.record, &differing);
     if (!status.ok()) {
         result.message = "The target could not be read: " + status.reason;
         return result;
     }
-    const std::vector<std::uint64_t> differing = Differing(entry.record, data.view());
     if (!differing.empty()) {
         std::string list;
         for (std::size_t i = 0; i < differing.size() && i < kOffsetsNamed; ++i) {
@@ -262,7 +268,7 @@ UndoResult Undo(platform::FileSystem& fs, const std::string& journalPath,
     undo.undoes = entry.record.stamp;
     undo.time = Now();
     undo.targetPath = history.target;
-    undo.targetSize = data.size();
+    undo.targetSize = read.size;
     undo.title = entry.record.title;
     undo.file = entry.record.file;
     undo.value = entry.record.value;
@@ -270,15 +276,15 @@ UndoResult Undo(platform::FileSystem& fs, const std::string& journalPath,
     std::size_t bytes = 0;
     for (const patch::WrittenSpan& span : entry.record.spans) {
         undo.spans.push_back({span.offset, span.after, span.before});
-        changes.push_back({static_cast<std::size_t>(span.offset), span.after});
-        std::memcpy(data.data() + span.offset, span.before.data(), span.before.size());
+        changes.push_back({span.offset, span.after, span.before});
         bytes += span.before.size();
     }
     result.journal = journalPath.empty() ? Status::Failed("the system names no data folder")
                                          : AppendRecord(fs, journalPath, undo);
 
-    const patch::SaveOutcome saved =
-        patch::SaveFileSafely(fs, history.target, data.view(), changes, &loaded);
+    patch::Replacement replacement(fs, history.target, read);
+    replacement.Begin();
+    const patch::SaveOutcome saved = replacement.Commit(changes);
     if (!saved.ok()) {
         // Even an append that failed may have left the record behind, after its write.
         if (!journalPath.empty() && saved.target == patch::TargetState::kUnchanged) {
@@ -329,7 +335,8 @@ std::string ValueLabel(const catalogue::DefinitionView& view, const patch::Apply
 
 RecordedApply ApplyAndRecord(platform::FileSystem& fs, const std::string& journalPath,
                              const patch::ApplyRequest& request, const std::string& title,
-                             const std::string& file, const std::string& value) {
+                             const std::string& file, const std::string& value,
+                             const std::function<void()>& whileWaiting) {
     RecordedApply result;
     Record written;
     const auto record = [&](std::span<const patch::WrittenSpan> spans) {
@@ -353,7 +360,7 @@ RecordedApply ApplyAndRecord(platform::FileSystem& fs, const std::string& journa
         result.recorded = result.journal.ok();
         written = std::move(entry);
     };
-    result.apply = patch::ApplyPatch(fs, request, record);
+    result.apply = patch::ApplyPatch(fs, request, whileWaiting, record);
     // Only the save comes after the record: one that left the target as it was made it void.
     if (written.stamp != 0 && result.apply.outcome == patch::ApplyOutcome::kSaveFailed &&
         StillAsFound(fs, written)) {

@@ -5,6 +5,7 @@
 // there. Every front end calls these, so that the rules live here alone.
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -95,8 +96,10 @@ std::string ValueLabel(const catalogue::DefinitionView& view, const patch::Apply
 
 // ApplyPatch, which records what it changed in the journal at journalPath before the target is
 // replaced. A journal that cannot be written does not stop the Apply; journal then says why.
+// whileWaiting is ApplyPatch's.
 RecordedApply ApplyAndRecord(platform::FileSystem& fs, const std::string& journalPath,
                              const patch::ApplyRequest& request, const std::string& title,
-                             const std::string& file, const std::string& value);
+                             const std::string& file, const std::string& value,
+                             const std::function<void()>& whileWaiting = {});
 
 }  // namespace korrin::journal

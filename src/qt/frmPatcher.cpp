@@ -1,5 +1,6 @@
 #include "qt/frmPatcher.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFontDatabase>
@@ -381,6 +382,21 @@ void frmPatcher::SetListIndex(int row) {
 
 void frmPatcher::SetProgressWidth(int pixels) {
     progressBar_->resize(pixels, progressBar_->height());
+}
+
+void frmPatcher::ShowBusy(bool busy) {
+    if (busy) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else {
+        QApplication::restoreOverrideCursor();
+    }
+}
+
+void frmPatcher::Repaint() {
+    // Paint and timer events only: a click would start a second Apply, and the update's socket
+    // events could reload the window under the running one.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
+                                    QEventLoop::ExcludeSocketNotifiers);
 }
 
 void frmPatcher::ShowMessage(const std::string& text) {

@@ -72,6 +72,8 @@ class frmPatcher : public QWidget, private window::View {
     void SetListEntries(const std::vector<std::string>& entries) override;
     void SetListIndex(int row) override;
     void SetProgressWidth(int pixels) override;
+    void ShowBusy(bool busy) override;
+    void Repaint() override;
     void ShowMessage(const std::string& text) override;
     bool AskQuestion(const std::string& text) override;
     std::optional<std::string> BrowseFolder() override;

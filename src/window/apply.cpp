@@ -21,8 +21,12 @@ void WindowModel::cmdApply_Click() {
     const std::string value = request.valueKind == catalogue::ValueKind::kYesNo
                                   ? Utf8ToLatin1(optionCaptions_[chosenOption_ == 1])
                                   : request.value;
-    const journal::RecordedApply applied =
-        journal::ApplyAndRecord(machine_.fs, machine_.journal, request, title, file, value);
+    // A target of a gigabyte takes a second or two: the window repaints meanwhile and shows
+    // that it is busy. The state stays on this thread; Apply's own threads never see it.
+    view_.ShowBusy(true);
+    const journal::RecordedApply applied = journal::ApplyAndRecord(
+        machine_.fs, machine_.journal, request, title, file, value, [this] { view_.Repaint(); });
+    view_.ShowBusy(false);
     // The message may quote the path, which is in the file system's own encoding.
     std::string message = applied.apply.message;
     if (!applied.journal.ok()) {

@@ -83,7 +83,7 @@ TEST(WrittenSpans, DescribeTheFilesRealChange) {
         request.value = c.value;
         std::optional<std::vector<WrittenSpan>> told;
         const patch::ApplyResult result = patch::ApplyPatch(
-            platform::FileSystem::Default(), request,
+            platform::FileSystem::Default(), request, {},
             [&](std::span<const WrittenSpan> spans) { told.emplace(spans.begin(), spans.end()); });
         ASSERT_TRUE(result.succeeded()) << c.name << ": " << result.message;
         EXPECT_EQ(told, c.spans) << c.name;

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <map>
 #include <sstream>
+#include <thread>
 
 #include "apply_table.h"
 #include "common/text.h"
@@ -33,6 +34,10 @@ class RecordingView : public View {
     std::vector<std::string> messages;
     std::optional<std::string> folderAnswer;
     int option = -1, row = -1, progress = -1;
+    std::vector<std::string> sequence;  // "busy", "idle" and "message", in order
+    int repaints = 0;
+    bool repaintedElsewhere = false;  // on a thread other than the window's
+    const std::thread::id thread = std::this_thread::get_id();
 
     void SetText(Control c, const std::string& t) override { texts[c] = t; }
     void SetVisible(Control c, bool v) override { visible[c] = v; }
@@ -40,7 +45,15 @@ class RecordingView : public View {
     void SetListEntries(const std::vector<std::string>& e) override { entries = e; }
     void SetListIndex(int r) override { row = r; }
     void SetProgressWidth(int pixels) override { progress = pixels; }
-    void ShowMessage(const std::string& text) override { messages.push_back(text); }
+    void ShowBusy(bool busy) override { sequence.push_back(busy ? "busy" : "idle"); }
+    void Repaint() override {
+        ++repaints;
+        repaintedElsewhere = repaintedElsewhere || std::this_thread::get_id() != thread;
+    }
+    void ShowMessage(const std::string& text) override {
+        messages.push_back(text);
+        sequence.push_back("message");
+    }
     std::optional<std::string> BrowseFolder() override { return folderAnswer; }
     std::vector<std::string> questions;
     bool answer = false;
@@ -311,6 +324,24 @@ TEST(WindowModel, ApplyThatCannotSaveLeavesTheTargetAndNoTempFile) {
     EXPECT_NE(w.view.messages[0], "Patch completed successfully");
     EXPECT_EQ(dir.Read("vplaces.exe"), std::string("\xAA\x01", 2));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
+}
+
+// An Apply slowed down by its disk: the window shows it is busy, repaints on its own thread
+// meanwhile, and, no longer busy, shows the message a quick Apply shows.
+TEST(WindowModel, LongApplyKeepsTheWindowPainted) {
+    TempFolder dir;
+    dir.Write("a.pat", "patch:A\r\nparam:yn|On:90|Off:00\r\nlocation:AA\r\n");
+    dir.Write("vplaces.exe", std::string("\xAA\x01", 2));
+    testing::FaultyFileSystem fs("", "", ErrorCode::kOther, 0);
+    fs.OnStep(1, [] { std::this_thread::sleep_for(std::chrono::milliseconds(300)); });
+    Window w(dir.folder(), fs);
+    w.model.TypeDir(dir.file("vplaces.exe"));
+    w.model.cmdApply_Click();
+    EXPECT_EQ(w.view.sequence, (std::vector<std::string>{"busy", "idle", "message"}));
+    EXPECT_GE(w.view.repaints, 1);
+    EXPECT_FALSE(w.view.repaintedElsewhere);
+    EXPECT_EQ(w.view.messages, std::vector<std::string>{"Patch completed successfully"});
+    EXPECT_EQ(dir.Read("vplaces.exe"), std::string("\xAA\x90", 2));
 }
 
 TEST(WindowModel, UpdateRequestsFollowsTheAnnouncedLengthAndRunsTheScript) {
