@@ -128,7 +128,7 @@ int main(int argc, char* argv[]) {
     }
     std::vector<QImage> sizes;
     for (int size : {16, 20, 24, 32, 40, 48, 64}) {
-        sizes.push_back(art::WindowIconPicture(size).toImage());
+        sizes.push_back(art::WindowIconPixmap(size).toImage());
     }
     if (!Write(folder.filePath(QStringLiteral("korrin-patcher.ico")), IconFile(sizes))) return 1;
     script += "1 ICON \"artwork/korrin-patcher.ico\"\n";

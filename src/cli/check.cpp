@@ -170,9 +170,25 @@ void PrintJson(const Output& io, const std::string& target, std::uint64_t size,
     cli::PrintJson(io.out, {{"target", target}, {"size", size}, {"entries", entries}});
 }
 
-}  // namespace
+struct CheckArguments {
+    std::string target;
+    std::vector<std::string> entries;  // every entry when empty
+};
 
-int CheckCommand(const Context& ctx, const CheckArguments& args) {
+// A target that cannot be read, reported with Apply's own message; as JSON too when asked, so
+// that a script reading the output gets an answer either way.
+int TargetUnreadable(const Context& ctx, const std::string& target, const std::string& message) {
+    ctx.io.err << message << '\n';
+    if (ctx.json) {
+        cli::PrintJson(ctx.io.out, {{"target", target},
+                                    {"size", nullptr},
+                                    {"error", message},
+                                    {"entries", Json::array()}});
+    }
+    return 1;
+}
+
+int Check(const Context& ctx, const CheckArguments& args) {
     const std::vector<catalogue::CatalogueEntry> catalogue = LoadCatalogue(ctx);
     std::vector<EntryCheck> checks;
     if (args.entries.empty()) {
@@ -181,7 +197,8 @@ int CheckCommand(const Context& ctx, const CheckArguments& args) {
         }
     } else {
         for (const std::string& entry : args.entries) {
-            checks.emplace_back().selected = SelectEntry(catalogue, entry);
+            const Status status = SelectEntry(catalogue, entry, &checks.emplace_back().selected);
+            if (!status.ok()) return UsageError(ctx, status.reason);
         }
     }
 
@@ -191,15 +208,12 @@ int CheckCommand(const Context& ctx, const CheckArguments& args) {
         views.push_back(check.view);
     }
     patch::Inspection inspection = patch::Inspect(ctx.fs, args.target, views, kListedOffsets);
-    if (!inspection.read) {
-        ctx.io.err << inspection.message << '\n';
-        return 1;
-    }
+    if (!inspection.read) return TargetUnreadable(ctx, args.target, inspection.message);
     for (std::size_t i = 0; i < checks.size(); ++i) {
         checks[i].reading = std::move(inspection.entries[i]);
     }
 
-    if (args.json) {
+    if (ctx.json) {
         PrintJson(ctx.io, args.target, inspection.size, checks);
     } else {
         PrintText(ctx.io, args.target, inspection.size, checks);
@@ -208,6 +222,33 @@ int CheckCommand(const Context& ctx, const CheckArguments& args) {
         return c.reading.rehearsal.succeeded();
     });
     return allSucceed ? 0 : 1;
+}
+
+}  // namespace
+
+Command AddCheck(CLI::App& program, bool& json) {
+    auto args = std::make_shared<CheckArguments>();
+    CLI::App* check = program.add_subcommand(
+        "check",
+        "What the target holds at each entry's sites, and whether Apply would succeed; writes "
+        "nothing");
+    JsonFlag(check, json);
+    check->add_option("--target", args->target, "The target file, vplaces.exe")
+        ->required()
+        ->type_name("FILE");
+    check->add_option("ENTRY", args->entries,
+                      "Catalogue indexes from 0 or exact titles (default: every entry)");
+    check->footer(
+        "For each signature: found or not, the offset of its first occurrence, how many there\n"
+        "are (a warning when more than one: Apply patches the first) and the bytes after it.\n"
+        "For each entry: which option of a \"yn\" patch the file holds, the number of a \"num\"\n"
+        "patch, the text of a \"text\" patch, and whether Apply would succeed with the\n"
+        "definition's first option or default value. Status 1 when Apply would fail for any\n"
+        "entry checked, or the target cannot be read.\n"
+        "Examples:\n"
+        "  korrin-patch check --target ~/vp/vplaces.exe\n"
+        "  korrin-patch check --target ~/vp/vplaces.exe 0 \"Window title\" --json");
+    return {check, [args](const Context& ctx) { return Check(ctx, *args); }};
 }
 
 }  // namespace korrin::cli

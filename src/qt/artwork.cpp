@@ -192,7 +192,7 @@ QPixmap TitlePicture(double scale) {
     return pixmap;
 }
 
-QPixmap WindowIconPicture(int size) {
+QPixmap WindowIconPixmap(int size) {
     return Canvas(size, [](QPainter& p) {
         Page(p);
         p.setPen(QPen(QColor(200, 40, 40), 1.2, Qt::DashLine));
@@ -203,7 +203,7 @@ QPixmap WindowIconPicture(int size) {
 
 QIcon WindowIcon() {
     QIcon icon;
-    for (int size : {16, 32}) icon.addPixmap(WindowIconPicture(size));
+    for (int size : {16, 32}) icon.addPixmap(WindowIconPixmap(size));
     return icon;
 }
 

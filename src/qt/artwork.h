@@ -18,7 +18,8 @@ QPixmap ExitIcon(int size = 32);       // a page with a red tick
 QPixmap FolderPicture(int size = 16);  // an open folder
 // The Find tab's title picture, 220 x 173 times scale.
 QPixmap TitlePicture(double scale = 1.0);
-QPixmap WindowIconPicture(int size);  // the program's icon, drawn at size x size
-QIcon WindowIcon();                   // 16 x 16 and 32 x 32
+QIcon WindowIcon();  // 16 x 16 and 32 x 32
+// The window icon drawn at size x size, for the desktop's icon theme and the Windows program.
+QPixmap WindowIconPixmap(int size);
 
 }  // namespace korrin::qt::artwork

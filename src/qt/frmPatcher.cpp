@@ -7,11 +7,14 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 
+#include "catalogue/catalogue.h"
 #include "platform/file_system.h"
 #include "qt/artwork.h"
 #include "qt/dirthing.h"
@@ -96,6 +99,8 @@ frmPatcher::frmPatcher(platform::ProgramFile program, QWidget* parent,
     BuildPatchFrame();
     connection_ = new sckHTTP(frames_[2]);
     connection_->setObjectName(QStringLiteral("sckHTTP"));
+    silenceTimer_ = new QTimer(this);
+    silenceTimer_->setSingleShot(true);
     window::Machine machine{
         platform::FileSystem::Default(),
         settings_,
@@ -103,6 +108,13 @@ frmPatcher::frmPatcher(platform::ProgramFile program, QWidget* parent,
         std::move(program),
         [] { EndProgram(); },
         [this](const std::string& description) { emit reloadRequested(Text(description)); },
+        [this](int seconds) {
+            if (seconds > 0) {
+                silenceTimer_->start(seconds * 1000);
+            } else {
+                silenceTimer_->stop();
+            }
+        },
     };
     window::View& view = *this;
     model_ = std::make_unique<window::WindowModel>(view, std::move(machine));
@@ -241,6 +253,11 @@ void frmPatcher::BuildPatchFrame() {
     patchList_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     patchList_->setTextElideMode(Qt::ElideNone);
     patchList_->setUniformItemSizes(true);
+    patchList_->setContextMenuPolicy(Qt::CustomContextMenu);
+    patchMenu_ = new QMenu(patchList_);
+    undoLastApply_ = patchMenu_->addAction(QStringLiteral("Undo the last Apply of this patch"));
+    undoLastApply_->setObjectName(QStringLiteral("mnuUndoLastApply"));
+    undoLastApply_->setShortcut(QKeySequence::Undo);  // shown in the menu; the QShortcut acts
     applyButton_ = Place(new QPushButton(QStringLiteral("Apply"), frame),
                          QStringLiteral("cmdApply"), 181, 222, 55, 21);
     valueBox_ = Place(new QLineEdit(frame), QStringLiteral("txtValue"), 52, 182, 182, 19);
@@ -292,6 +309,18 @@ void frmPatcher::ForwardEvents() {
     }
     connect(patchList_, &QListWidget::currentRowChanged, this,
             [&m](int row) { m.ClickListEntry(row); });
+    connect(patchList_, &QWidget::customContextMenuRequested, this, [this, &m](QPoint at) {
+        // The entry under the pointer is the one the menu is about.
+        const int row = patchList_->indexAt(at).row();
+        if (row >= 0) patchList_->setCurrentRow(row);
+        undoLastApply_->setEnabled(m.undoLastApplyEnabled());
+        patchMenu_->popup(patchList_->viewport()->mapToGlobal(at));
+    });
+    connect(undoLastApply_, &QAction::triggered, this, [&m] { m.mnuUndoLastApply_Click(); });
+    // Anywhere on the Patch tab; a text box there keeps Ctrl+Z for its own typing.
+    auto* undoKey = new QShortcut(QKeySequence::Undo, frames_[0]);
+    undoKey->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(undoKey, &QShortcut::activated, this, [&m] { m.mnuUndoLastApply_Click(); });
     connect(folderButton_, &QPushButton::clicked, this, [&m] { m.txtPickDIR_Click(); });
     connect(applyButton_, &QPushButton::clicked, this, [&m] { m.cmdApply_Click(); });
     connect(updateButton_, &QPushButton::clicked, this, [&m] { m.Command1_Click(); });
@@ -300,6 +329,7 @@ void frmPatcher::ForwardEvents() {
         m.sckHTTP_DataArrival(static_cast<std::size_t>(bytesTotal));
     });
     connect(connection_, &sckHTTP::Closed, this, [&m] { m.sckHTTP_Close(); });
+    connect(silenceTimer_, &QTimer::timeout, this, [&m] { m.tmrSilence_Timer(); });
     connect(connection_, &sckHTTP::Error, this,
             [&m](const QString& reason) { m.sckHTTP_Error(reason.toLatin1().toStdString()); });
 }
@@ -339,9 +369,25 @@ void frmPatcher::SetText(window::Control control, const std::string& text) {
         notes->setPlainText(Text(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     } else if (auto* label = qobject_cast<QLabel*>(widget)) {
         label->setText(Text(text));
+        ToolTipWhereCut(label, Text(text));
     } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
         button->setText(Text(text));
+        ToolTipWhereCut(button, Text(text));
     }
+}
+
+void frmPatcher::ToolTipWhereCut(QWidget* control, const QString& text) {
+    bool cut = false;
+    if (auto* label = qobject_cast<QLabel*>(control); label && label->wordWrap()) {
+        const QRect needed = label->fontMetrics().boundingRect(
+            QRect(0, 0, label->contentsRect().width(), QWIDGETSIZE_MAX), Qt::TextWordWrap, text);
+        // A word longer than a line is not broken: it runs past the right edge.
+        cut = needed.height() > label->contentsRect().height() ||
+              needed.width() > label->contentsRect().width();
+    } else {
+        cut = control->sizeHint().width() > control->width();
+    }
+    control->setToolTip(cut ? text : QString());
 }
 
 void frmPatcher::SetVisible(window::Control control, bool visible) {
@@ -354,7 +400,15 @@ void frmPatcher::SetOption(int index) {
 
 void frmPatcher::SetListEntries(const std::vector<std::string>& entries) {
     patchList_->clear();
-    for (const std::string& entry : entries) patchList_->addItem(Text(entry));
+    const QFontMetrics metrics = patchList_->fontMetrics();
+    // The margin the list's rows keep on either side of their text.
+    const int room = patchList_->viewport()->width() - 2 * patchList_->spacing() - 6;
+    for (const std::string& entry : entries) {
+        auto* item = new QListWidgetItem(Text(entry), patchList_);
+        // What shows of an entry is its title: the file name lies beyond the right edge.
+        const QString title = Text(entry.substr(0, entry.find(catalogue::kEntryLink)));
+        if (metrics.horizontalAdvance(title) > room) item->setToolTip(title);
+    }
 }
 
 void frmPatcher::SetListIndex(int row) {
@@ -382,6 +436,10 @@ void frmPatcher::Repaint() {
 
 void frmPatcher::ShowMessage(const std::string& text) {
     qt::ShowMessage(this, Text(text));
+}
+
+bool frmPatcher::AskQuestion(const std::string& text) {
+    return qt::AskQuestion(this, Text(text));
 }
 
 std::optional<std::string> frmPatcher::BrowseFolder() {

@@ -7,6 +7,7 @@
 
 #include <QLabel>
 #include <QString>
+#include <QTimer>
 #include <QWidget>
 #include <array>
 #include <functional>
@@ -17,10 +18,14 @@
 #include "window/view.h"
 #include "window/window_model.h"
 
+class QAction;
+class QAction;
 class QFrame;
 class QGroupBox;
 class QLineEdit;
 class QListWidget;
+class QMenu;
+class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
@@ -71,6 +76,7 @@ class frmPatcher : public QWidget, private window::View {
     void ShowBusy(bool busy) override;
     void Repaint() override;
     void ShowMessage(const std::string& text) override;
+    bool AskQuestion(const std::string& text) override;
     std::optional<std::string> BrowseFolder() override;
 
     QWidget* ControlFor(window::Control control) const;
@@ -82,6 +88,8 @@ class frmPatcher : public QWidget, private window::View {
     void BuildPatchFrame();
     void AddSeparator(QWidget* frame, int index, int x1, int y1, int x2, bool highlight);
     void ForwardEvents();
+    // The whole text as a tooltip where the control cuts it, and none where it shows whole.
+    void ToolTipWhereCut(QWidget* control, const QString& text);
 
     QFrame* tabStrip_ = nullptr;                    // Picture1
     std::array<ClickableLabel*, 4> tabIcons_{};     // tabPick
@@ -99,6 +107,8 @@ class frmPatcher : public QWidget, private window::View {
     QLineEdit* targetPath_ = nullptr;               // txtDir
     QLabel* targetPathCaption_ = nullptr;           // Label1
     QListWidget* patchList_ = nullptr;              // lstPatch
+    QMenu* patchMenu_ = nullptr;                    // lstPatch's context menu
+    QAction* undoLastApply_ = nullptr;              // mnuUndoLastApply
     QPushButton* applyButton_ = nullptr;            // cmdApply
     QLineEdit* valueBox_ = nullptr;                 // txtValue
     std::array<QRadioButton*, 2> optionButtons_{};  // opOnOff
@@ -107,6 +117,7 @@ class frmPatcher : public QWidget, private window::View {
 
     QtSettingsStore settings_;
     sckHTTP* connection_ = nullptr;
+    QTimer* silenceTimer_ = nullptr;  // the update's wait for its server
     std::unique_ptr<window::WindowModel> model_;
 };
 

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 #include <shlobj.h>
+#include <windowsx.h>
 
 #include "platform/file_system.h"
 #include "win32/control_names.h"
@@ -126,6 +127,10 @@ constexpr int kPicture1 = Id("Picture1"), kTabPick = Id("tabPick(0)"), kLblTab =
               kLstPatch = Id("lstPatch"), kCmdApply = Id("cmdApply"), kTxtValue = Id("txtValue"),
               kOpOnOff = Id("opOnOff(0)"), kLblDescription = Id("lblDescription");
 
+// Not controls: the patch list's menu item and the update's silence timer.
+constexpr int kMnuUndoLastApply = 1000;
+constexpr UINT_PTR kSilenceTimer = 1;
+
 // The shadow lines of the etched separators; the others are their highlights.
 bool IsShadowLine(int id) {
     const int index = id - kThreeD;
@@ -164,6 +169,7 @@ LRESULT CALLBACK ForwardToWindow(HWND container, UINT message, WPARAM wParam, LP
                                  UINT_PTR, DWORD_PTR) {
     switch (message) {
         case WM_COMMAND:
+        case WM_CONTEXTMENU:
         case WM_DRAWITEM:
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLORBTN:
@@ -303,8 +309,19 @@ frmPatcher::frmPatcher(platform::ProgramFile program,
         },
     });
     window::Machine machine{
-        platform::FileSystem::Default(), settings_,         *connection_, std::move(program),
-        [] { ExitProcess(0); },          std::move(reload),
+        platform::FileSystem::Default(),
+        settings_,
+        *connection_,
+        std::move(program),
+        [] { ExitProcess(0); },
+        std::move(reload),
+        [this](int seconds) {
+            if (seconds > 0) {
+                SetTimer(hwnd_, kSilenceTimer, static_cast<UINT>(seconds) * 1000, nullptr);
+            } else {
+                KillTimer(hwnd_, kSilenceTimer);
+            }
+        },
     };
     window::View& view = *this;
     model_ = std::make_unique<window::WindowModel>(view, std::move(machine));
@@ -455,6 +472,19 @@ LRESULT frmPatcher::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_CTLCOLORBTN:
             return reinterpret_cast<LRESULT>(ColourStatic(
                 reinterpret_cast<HDC>(wParam), GetDlgCtrlID(reinterpret_cast<HWND>(lParam))));
+        case WM_TIMER:
+            if (wParam == kSilenceTimer) {
+                KillTimer(hwnd_, kSilenceTimer);  // once, as the model arms it
+                Forward([](window::WindowModel& m) { m.tmrSilence_Timer(); });
+                return 0;
+            }
+            break;
+        case WM_CONTEXTMENU:
+            if (reinterpret_cast<HWND>(wParam) == Control(kLstPatch)) {
+                ShowPatchMenu(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+                return 0;
+            }
+            break;
         case WM_SETCURSOR:
             if (showingBusy_) {
                 SetCursor(LoadCursorW(nullptr, IDC_WAIT));
@@ -478,6 +508,54 @@ LRESULT frmPatcher::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             break;
     }
     return DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+bool frmPatcher::TranslateKey(const MSG& message) {
+    if (message.message != WM_KEYDOWN || message.wParam != 'Z' ||
+        (GetKeyState(VK_CONTROL) & 0x8000) == 0) {
+        return false;
+    }
+    // Anywhere on the Patch tab; a text box there keeps Ctrl+Z for its own typing.
+    HWND focus = GetFocus();
+    wchar_t type[16] = {};
+    GetClassNameW(focus, type, 16);
+    if (focus == nullptr || !IsChild(Control(kTabForm), focus) || lstrcmpiW(type, L"Edit") == 0) {
+        return false;
+    }
+    Forward([](window::WindowModel& m) { m.mnuUndoLastApply_Click(); });
+    return true;
+}
+
+void frmPatcher::ShowPatchMenu(POINT at) {
+    HWND list = Control(kLstPatch);
+    if (at.x == -1 && at.y == -1) {
+        // From the keyboard: at the selected entry.
+        RECT row{};
+        SendMessageW(list, LB_GETITEMRECT, SendMessageW(list, LB_GETCURSEL, 0, 0),
+                     reinterpret_cast<LPARAM>(&row));
+        at = {row.left, row.bottom};
+        ClientToScreen(list, &at);
+    } else {
+        // The entry under the pointer is the one the menu is about.
+        POINT inList = at;
+        ScreenToClient(list, &inList);
+        const LRESULT hit = SendMessageW(list, LB_ITEMFROMPOINT, 0, MAKELPARAM(inList.x, inList.y));
+        const int row = LOWORD(hit);
+        if (HIWORD(hit) == 0 && row != SendMessageW(list, LB_GETCURSEL, 0, 0)) {
+            SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(row), 0);
+            Forward([row](window::WindowModel& m) { m.ClickListEntry(row); });
+        }
+    }
+    HMENU menu = CreatePopupMenu();
+    const bool enabled = model_ && model_->undoLastApplyEnabled();
+    AppendMenuW(menu, MF_STRING | (enabled ? MF_ENABLED : MF_GRAYED), kMnuUndoLastApply,
+                L"Undo the last Apply of this patch\tCtrl+Z");
+    const int chosen =
+        TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, hwnd_, nullptr);
+    DestroyMenu(menu);
+    if (chosen == kMnuUndoLastApply) {
+        Forward([](window::WindowModel& m) { m.mnuUndoLastApply_Click(); });
+    }
 }
 
 void frmPatcher::OnCommand(int id, int code) {
@@ -623,6 +701,10 @@ void frmPatcher::Repaint() {
 
 void frmPatcher::ShowMessage(const std::string& text) {
     MessageBoxW(hwnd_, Wide(text).c_str(), kMessageTitle, MB_OK);
+}
+
+bool frmPatcher::AskQuestion(const std::string& text) {
+    return MessageBoxW(hwnd_, Wide(text).c_str(), kMessageTitle, MB_YESNO) == IDYES;
 }
 
 std::optional<std::string> frmPatcher::BrowseFolder() {

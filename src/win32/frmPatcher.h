@@ -42,6 +42,8 @@ class frmPatcher : private window::View {
     // True while one of the model's handlers runs, perhaps waiting in a message box: the window
     // may not be destroyed then.
     bool busy() const { return depth_ > 0; }
+    // The window's own keys, before the dialog keys: true when message was one and is done.
+    bool TranslateKey(const MSG& message);
 
   private:
     // window::View
@@ -54,6 +56,7 @@ class frmPatcher : private window::View {
     void ShowBusy(bool busy) override;
     void Repaint() override;
     void ShowMessage(const std::string& text) override;
+    bool AskQuestion(const std::string& text) override;
     std::optional<std::string> BrowseFolder() override;
 
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -63,6 +66,8 @@ class frmPatcher : private window::View {
     void Scale();
     void Layout();
     void OnCommand(int id, int code);
+    // The patch list's menu, at a screen point, about the entry under it.
+    void ShowPatchMenu(POINT at);
     bool DrawItem(const DRAWITEMSTRUCT& item);
     HBRUSH ColourStatic(HDC dc, int id);
     HWND Control(int id) const;

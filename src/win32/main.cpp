@@ -38,6 +38,7 @@ class WindowOwner {
     }
 
     HWND window() const { return window_->hwnd(); }
+    bool TranslateKey(const MSG& message) { return window_->TranslateKey(message); }
 
   private:
     std::unique_ptr<frmPatcher> Load(std::optional<POINT> place,
@@ -96,6 +97,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
 
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (owner.TranslateKey(message)) continue;
         // Tab and the arrow keys move between controls as in a dialog.
         if (IsDialogMessageW(owner.window(), &message)) continue;
         TranslateMessage(&message);

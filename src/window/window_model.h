@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "journal/undo.h"
 #include "patch/apply.h"
 #include "platform/file_system.h"
 #include "platform/program_file.h"
@@ -39,6 +40,13 @@ struct Machine {
     // one loaded with ReloadAfterUpdate(description). Called from inside a handler, so the
     // front end must do it later, from its event loop.
     std::function<void(const std::string& description)> reload;
+    // Arms the update's silence timer for that many seconds, replacing any earlier one, or
+    // disarms it with 0. When it runs out the front end calls tmrSilence_Timer, from its event
+    // loop. Empty: an update waits as long as the connection lasts.
+    std::function<void(int seconds)> armSilenceTimer;
+    // The journal of Applies, which makes them undoable: the user's own unless a test names
+    // another. Empty when the system names no data folder.
+    std::string journal = journal::DefaultJournalPath();
 };
 
 class WindowModel {
@@ -55,6 +63,9 @@ class WindowModel {
     void lblTab_Click(short Index);
     void lstPatch_Click();
     void cmdApply_Click();
+    // The list's context menu item "Undo the last Apply of this patch", and Ctrl+Z: the newest
+    // Apply of the selected entry on the target in txtDir, taken back once the user agrees.
+    void mnuUndoLastApply_Click();
     void txtPickDIR_Click();
     void txtDir_Change();
     void txtUpdateUrl_Change();
@@ -65,6 +76,8 @@ class WindowModel {
     // The connection could not be made or broke; reason is the network layer's own words, one
     // byte per character. No other event follows for that connection.
     void sckHTTP_Error(const std::string& reason);
+    // The update's server stayed silent for update::kSilenceLimitSeconds.
+    void tmrSilence_Timer();
 
     // What the user does to the controls, forwarded by the front end. Each changes the state and
     // raises the control's event as the control itself would.
@@ -93,6 +106,9 @@ class WindowModel {
     // definitionProblems, as one request lacking only the target and the user's value.
     const patch::ApplyRequest& selection() const { return selection_; }
     bool definitionSelected() const { return definitionSelected_; }
+    // Whether the menu item is enabled: the journal holds an Apply of the selected entry on the
+    // target in txtDir that can be undone now. Asked each time the menu opens.
+    bool undoLastApplyEnabled() const { return LastApplyOffer().has_value(); }
     const std::string& updatePath() const { return updatePath_; }
     const update::Reception& reception() const { return reception_; }
 
@@ -100,6 +116,10 @@ class WindowModel {
     void SetText(Control control, std::string& field, const std::string& text);
     void SetOptionsShown(bool shown);
     void ShowMessage(const std::string& latin1);
+    void ArmSilenceTimer(int seconds);
+    // The catalogue entry on view, as Apply records it: its title and its definition file.
+    bool SelectedEntry(std::string* title, std::string* file) const;
+    std::optional<journal::UndoOffer> LastApplyOffer() const;
 
     View& view_;
     Machine machine_;
@@ -124,6 +144,9 @@ class WindowModel {
     std::string updatePath_;
     update::Reception reception_;   // receiveBuffer and contentLength of the current connection
     bool updateConnected_ = false;  // the current update's connection came up
+    bool updateWaiting_ = false;    // an update is connecting or receiving
+    std::string updateHost_;        // its host, for messages
+    std::string updateHostHeader_;  // its "Host:" header's text
 };
 
 }  // namespace korrin::window

@@ -7,13 +7,16 @@
 #   run ARGS...         run korrin-patch with ARGS, shell words
 #   bin DIR             copy korrin-patch into WORK/DIR; "run DIR/korrin-patch ..." then runs it
 #   link TARGET LINK    make WORK/LINK a symbolic link to WORK/TARGET
+#   move SRC DEST       rename WORK/SRC to WORK/DEST
 #   dump FILE           show the bytes of WORK/FILE
 #   ls DIR              list the files of WORK/DIR
 #   serve DIR           serve WORK/DIR over HTTP/1.0 on a loopback port, @PORT@ in later steps
+#   silent              a loopback server that accepts and never answers, @PORT@ in later steps
 #   busy FILE           make WORK/FILE a running program (a copy of sleep), which may not be
 #                       written while it runs
 # In ARGS @DATA@, @WORK@ and @PORT@ stand for DATA_DIR, a fresh temporary folder and the port;
-# the transcript writes them back the same way, so that it is the same on every machine.
+# the transcript writes them back the same way, so that it is the same on every machine, and
+# times (UTC, as history prints them) read @TIME@. The journal of Applies is WORK/.data's.
 # With KORRIN_UPDATE_GOLDEN=1 the transcript replaces DATA_DIR/cli/CASE.expected.
 set -euo pipefail
 
@@ -34,6 +37,7 @@ cleanup() {
 trap cleanup EXIT
 port=""
 transcript="$work/.transcript"
+export XDG_DATA_HOME="$work/.data"
 : >"$transcript"
 
 expand() {
@@ -46,7 +50,8 @@ expand() {
 
 # Paths in the output go back to their placeholders.
 normalise() {
-  sed -e "s|$work|@WORK@|g" -e "s|$data|@DATA@|g" ${port:+-e "s|:$port\\b|:@PORT@|g" -e "s|port $port\\b|port @PORT@|g"}
+  sed -e "s|$work|@WORK@|g" -e "s|$data|@DATA@|g" \
+    -e 's|[0-9]\{4\}-[0-9][0-9]-[0-9][0-9]T[0-9][0-9]:[0-9][0-9]:[0-9][0-9]Z|@TIME@|g' ${port:+-e "s|:$port\\b|:@PORT@|g" -e "s|port $port\\b|port @PORT@|g"}
 }
 
 run() {
@@ -83,6 +88,27 @@ serve() {
     sleep 0.1
   done
   echo "the HTTP server did not start" >&2
+  exit 1
+}
+
+silent() {
+  python3 -u -c '
+import socket, time
+s = socket.socket()
+s.bind(("127.0.0.1", 0))
+s.listen(8)
+print("port", s.getsockname()[1])
+held = []
+while True:
+    held.append(s.accept()[0])
+' >"$work/.server" 2>&1 &
+  server_pid=$!
+  for _ in $(seq 100); do
+    port=$(sed -n 's/^port \([0-9][0-9]*\)$/\1/p' "$work/.server" | head -n1)
+    [ -n "$port" ] && return 0
+    sleep 0.1
+  done
+  echo "the silent server did not start" >&2
   exit 1
 }
 
@@ -128,6 +154,10 @@ while IFS= read -r line || [ -n "$line" ]; do
       mkdir -p "$(dirname "$work/$2")"
       ln -s "$work/$1" "$work/$2"
       ;;
+    move)
+      set -- $rest
+      mv "$work/$1" "$work/$2"
+      ;;
     run)
       run "$rest"
       ;;
@@ -141,6 +171,9 @@ while IFS= read -r line || [ -n "$line" ]; do
       ;;
     serve)
       serve "$rest"
+      ;;
+    silent)
+      silent
       ;;
     busy)
       busy "$rest"

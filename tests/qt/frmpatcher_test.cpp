@@ -8,12 +8,14 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
 
+#include "qt/message_box.h"
 #include "window_fixture.h"
 
 using korrin::qt::frmPatcher;
@@ -147,6 +149,22 @@ class FrmPatcherTest : public QObject {
         QCOMPARE(path->text(), QStringLiteral("/opt/VP/vplaces.exe"));
     }
 
+    // Where a control cuts a title, a description or an option caption, its tooltip holds the
+    // whole text; where the text shows whole, there is none.
+    void cutTextsHaveTheirWholeTextAsTooltip() {
+        QTemporaryDir dir;
+        const QByteArray text(120, 'W');
+        korrin::testing::WriteFile(dir.filePath(QStringLiteral("a.pat")),
+                                   "patch:" + text + "\r\ndescription:" + text + "\r\nparam:yn|" +
+                                       text + ":90|Off:E8\r\nlocation:AA\r\n");
+        const auto w = Open(dir.path() + QLatin1Char('/'));
+        const QString whole = QString::fromLatin1(text);
+        QCOMPARE(Find<QListWidget>(w.get(), "lstPatch")->item(0)->toolTip(), whole);
+        QCOMPARE(Find<QLabel>(w.get(), "lblDescription")->toolTip(), whole);
+        QCOMPARE(Find<QWidget>(w.get(), "opOnOff(0)")->toolTip(), whole);
+        QCOMPARE(Find<QWidget>(w.get(), "opOnOff(1)")->toolTip(), QString());
+    }
+
     // The user's choices and typing reach Apply, and the path typed is there at the next start.
     void applyThroughTheWidgets() {
         QTemporaryDir dir;
@@ -164,6 +182,22 @@ class FrmPatcherTest : public QObject {
         QCOMPARE(fixture_->messages, QStringList{QStringLiteral("Patch completed successfully")});
         QCOMPARE(korrin::testing::ReadFile(folder + QStringLiteral("vplaces.exe")),
                  QByteArray("\xAA\xE8"));
+
+        // Ctrl+Z on the Patch tab takes it back, once the question is answered Yes.
+        QStringList asked;
+        korrin::qt::SetQuestionHandler([&asked](QWidget*, const QString& question) {
+            asked << question;
+            return true;
+        });
+        auto* list = Find<QListWidget>(w.get(), "lstPatch");
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_Z, Qt::ControlModifier);
+        korrin::qt::SetQuestionHandler({});
+        QCOMPARE(asked.size(), 1);
+        QCOMPARE(korrin::testing::ReadFile(folder + QStringLiteral("vplaces.exe")),
+                 QByteArray("\xAA\x01"));
         QCOMPARE(Find<QLineEdit>(Open(folder).get(), "txtDir")->text(),
                  folder + QStringLiteral("vplaces.exe"));
     }

@@ -55,6 +55,12 @@ class RecordingView : public View {
         sequence.push_back("message");
     }
     std::optional<std::string> BrowseFolder() override { return folderAnswer; }
+    std::vector<std::string> questions;
+    bool answer = false;
+    bool AskQuestion(const std::string& text) override {
+        questions.push_back(text);
+        return answer;
+    }
 };
 
 class MemorySettings : public platform::SettingsStore {
@@ -93,17 +99,21 @@ struct Window {
     ScriptedConnection connection;
     int ended = 0;
     std::vector<std::string> reloads;
+    int silenceTimer = 0;  // the seconds it is armed for; 0 when disarmed
     WindowModel model;
 
     explicit Window(const std::string& folder,
                     platform::FileSystem& fs = platform::FileSystem::Default(),
-                    std::map<std::string, std::string, std::less<>> stored = {})
+                    std::map<std::string, std::string, std::less<>> stored = {},
+                    std::string journal = journal::DefaultJournalPath())
         : model(view, Machine{fs,
                               settings,
                               connection,
                               {folder, "korrin-patcher"},
                               [this] { ++ended; },
-                              [this](const std::string& d) { reloads.push_back(d); }}) {
+                              [this](const std::string& d) { reloads.push_back(d); },
+                              [this](int seconds) { silenceTimer = seconds; },
+                              std::move(journal)}) {
         settings.values = std::move(stored);
         model.Form_Load();
     }
@@ -173,7 +183,7 @@ TEST(WindowModel, SelectionShowsEachKindAndLeavesNothingOfTheOneBefore) {
         EXPECT_EQ(s.definitionProblems.empty(), c[8] == "1");
         EXPECT_TRUE(w.view.messages.empty());
     }
-    EXPECT_EQ(rows, 9);
+    EXPECT_EQ(rows, 10);
 }
 
 TEST(WindowModel, SelectionPutsDefaultsBackAndKeepsWhatTheFileDoesNotSet) {
@@ -193,10 +203,6 @@ TEST(WindowModel, SelectionPutsDefaultsBackAndKeepsWhatTheFileDoesNotSet) {
     w.Select("Other kind");
     EXPECT_TRUE(w.view.visible[Control::txtValue]);
     EXPECT_EQ(w.model.txtValue(), "typed");
-    // No description line: the previous description stays.
-    w.Select("No description");
-    EXPECT_EQ(w.model.description(), "Kind none of the three.");
-    EXPECT_EQ(w.model.txtValue(), "kept");
 }
 
 TEST(WindowModel, BrokenFilesNeverLeaveApplyAnEarlierDefinition) {
@@ -347,9 +353,11 @@ TEST(WindowModel, UpdateRequestsFollowsTheAnnouncedLengthAndRunsTheScript) {
     w.model.sckHTTP_Connect();
     EXPECT_EQ(w.connection.sent, "GET /d/patch.dsc HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n");
 
-    const std::string body =
-        "open new.pat\r\npatch:New\r\nclose\r\nkill old.pat\r\n"
-        "kill korrin-patcher\r\nopen description\r\nDone.\r\n";
+    // Twelve steps the script may not do: the message lists ten and counts the rest.
+    std::string refused;
+    for (int i = 0; i < 11; ++i) refused += "kill ../x" + std::to_string(i) + "\r\n";
+    const std::string body = "open new.pat\r\npatch:New\r\nclose\r\nkill old.pat\r\n" + refused +
+                             "kill korrin-patcher\r\nopen description\r\nDone.\r\n";
     const std::string header =
         "HTTP/1.0 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n";
     w.connection.pending = header;
@@ -358,8 +366,15 @@ TEST(WindowModel, UpdateRequestsFollowsTheAnnouncedLengthAndRunsTheScript) {
     w.connection.pending = body;
     w.model.sckHTTP_DataArrival(body.size());
     EXPECT_EQ(w.view.progress, 175);  // the box clips what goes past its width
+    EXPECT_EQ(w.silenceTimer, 30);
     w.model.sckHTTP_Close();
-    EXPECT_EQ(w.view.messages, std::vector<std::string>{"Auto update completed."});
+    EXPECT_EQ(w.silenceTimer, 0);
+    std::string message = "Auto update completed.\n\nThese steps of the update were not done:";
+    for (int i = 0; i < 10; ++i) {
+        message += "\nline " + std::to_string(i + 5) + ": kill \"../x" + std::to_string(i) +
+                   "\" refused: a folder separator in the name";
+    }
+    EXPECT_EQ(w.view.messages, std::vector<std::string>{message + "\nand 2 more."});
     EXPECT_EQ(w.reloads, std::vector<std::string>{"Done.\r\n"});
     EXPECT_FALSE(dir.Exists("old.pat"));
     EXPECT_EQ(dir.Read("new.pat"), "patch:New\r\n");
@@ -380,6 +395,16 @@ TEST(WindowModel, UpdateFailuresSayWhatWentWrongAndRunNothing) {
     w.connection.pending = "HTTP/1.0 200 OK\r\nContent-Length: 9\r\n\r\nopen";
     w.model.sckHTTP_DataArrival(4);
     w.model.sckHTTP_Error("Connection reset");
+    // A server that accepts and then says nothing: the connection goes, nothing runs, and the
+    // next Update starts afresh.
+    w.model.Command1_Click();
+    w.model.sckHTTP_Connect();
+    w.connection.calls.clear();
+    w.model.tmrSilence_Timer();
+    EXPECT_EQ(w.connection.calls, std::vector<std::string>{"Close"});
+    w.model.TypeUpdateUrl(" http://example.test:8080/p ");
+    w.model.Command1_Click();
+    EXPECT_EQ(w.connection.calls.back(), "Connect example.test:8080");
     EXPECT_EQ(w.view.messages,
               (std::vector<std::string>{
                   "The update address is incorrectly inputted. Please correct the problem and "
@@ -387,9 +412,52 @@ TEST(WindowModel, UpdateFailuresSayWhatWentWrongAndRunNothing) {
                   "Cannot connect to the update server \"example.test\": Connection refused. "
                   "Check the update address and try again.",
                   "The connection to the update server \"example.test\" broke: Connection reset. "
-                  "No update was made."}));
+                  "No update was made.",
+                  "The update server \"example.test\" sent nothing for 30 seconds. The connection "
+                  "was closed and no update was made."}));
     EXPECT_TRUE(w.reloads.empty());
     EXPECT_EQ(w.model.reception().receiveBuffer(), "");
+}
+
+}  // namespace
+}  // namespace korrin::window
+
+namespace korrin::window {
+namespace {
+
+TEST(WindowModel, UndoTakesBackTheLastApplyOfThePatchOnViewOnceTheUserAgrees) {
+    TempFolder dir;
+    const std::string original("\x0F\x8C\x51\x01\x00\x00\x3D\xAA\xBB\x00", 10);
+    const std::string target = dir.Write("vplaces.exe", original);
+    Window w(kData + "/definitions/", platform::FileSystem::Default(), {}, dir.file("journal"));
+    w.model.TypeDir(target);
+    w.Select("Yes or no");
+    EXPECT_FALSE(w.model.undoLastApplyEnabled());
+    w.model.cmdApply_Click();
+    ASSERT_EQ(w.view.messages.back(), "Patch completed successfully");
+    const std::string patched = dir.Read("vplaces.exe");
+    EXPECT_TRUE(w.model.undoLastApplyEnabled());
+    w.Select("Number");  // an Apply of another patch is not this one's
+    EXPECT_FALSE(w.model.undoLastApplyEnabled());
+    w.Select("Yes or no");
+
+    // Asked first: No writes nothing and says nothing more.
+    const std::size_t shown = w.view.messages.size();
+    w.model.mnuUndoLastApply_Click();
+    EXPECT_EQ(w.view.questions.size(), 1u);
+    EXPECT_EQ(w.view.messages.size(), shown);
+    EXPECT_EQ(dir.Read("vplaces.exe"), patched);
+
+    w.view.answer = true;
+    w.model.mnuUndoLastApply_Click();
+    EXPECT_EQ(dir.Read("vplaces.exe"), original);
+    EXPECT_EQ(w.view.messages.back(), "Undid #1 (Yes or no): 2 bytes put back.");
+    EXPECT_FALSE(w.model.undoLastApplyEnabled());
+
+    // Nothing left: said so, nothing asked or written.
+    w.model.mnuUndoLastApply_Click();
+    EXPECT_EQ(w.view.questions.size(), 2u);
+    EXPECT_EQ(dir.Read("vplaces.exe"), original);
 }
 
 }  // namespace
