@@ -1,6 +1,10 @@
 # korrin-patch: the command-line companion. It links the core alone, never Qt.
-find_package(CLI11 CONFIG REQUIRED)
-find_package(nlohmann_json 3.10 CONFIG REQUIRED)
+if(CMAKE_CROSSCOMPILING)
+  include(${CMAKE_SOURCE_DIR}/cmake/staged_headers.cmake)
+else()
+  find_package(CLI11 CONFIG REQUIRED)
+  find_package(nlohmann_json 3.10 CONFIG REQUIRED)
+endif()
 
 add_executable(korrin-patch
   ${CMAKE_CURRENT_LIST_DIR}/app.cpp
@@ -16,3 +20,7 @@ add_executable(korrin-patch
   ${CMAKE_CURRENT_LIST_DIR}/update.cpp
 )
 target_link_libraries(korrin-patch PRIVATE korrin_core CLI11::CLI11 nlohmann_json::nlohmann_json)
+if(WIN32)
+  # The manifest: UTF-8 arguments and long paths.
+  target_sources(korrin-patch PRIVATE ${CMAKE_CURRENT_LIST_DIR}/korrin-patch.rc)
+endif()

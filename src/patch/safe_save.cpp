@@ -14,7 +14,7 @@ struct SplitPath {
 };
 
 SplitPath Split(const std::string& path) {
-    const std::size_t slash = path.rfind(platform::kSeparator);
+    const std::size_t slash = platform::LastSeparator(path);
     if (slash == std::string::npos) return {std::string(), path};
     return {path.substr(0, slash + 1), path.substr(slash + 1)};
 }
