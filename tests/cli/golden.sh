@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Runs one golden case of korrin-patch and compares its transcript with the expected one.
-#   golden.sh BINARY DATA_DIR CASE
+#   golden.sh BINARY DATA_DIR CASE [RUNNER...]
+# RUNNER, when given, runs the binary (Wine for a Windows build); the transcript must come out
+# the same, with the system's own words for errors and Windows paths put back as POSIX has them.
 # DATA_DIR/cli/CASE.cmd holds the steps, one per line ("#" starts a comment):
 #   copy SRC DEST       copy DATA_DIR/SRC (a file or a folder) to WORK/DEST
 #   printf DEST FORMAT  write WORK/DEST with printf FORMAT (for exact bytes)
@@ -20,6 +22,8 @@ set -euo pipefail
 binary=$1
 data=$(cd "$2" && pwd)
 case_name=$3
+shift 3
+runner=("$@")
 steps="$data/cli/$case_name.cmd"
 expected="$data/cli/$case_name.expected"
 
@@ -46,7 +50,19 @@ expand() {
 
 # Paths in the output go back to their placeholders.
 normalise() {
-  sed -e "s|$work|@WORK@|g" -e "s|$data|@DATA@|g" ${port:+-e "s|:$port\\b|:@PORT@|g" -e "s|port $port\\b|port @PORT@|g"}
+  windows_words | sed -e "s|$work|@WORK@|g" -e "s|$data|@DATA@|g" ${port:+-e "s|:$port\\b|:@PORT@|g" -e "s|port $port\\b|port @PORT@|g"}
+}
+
+# Under a runner (Wine), a path the program made itself reads Z:\tmp\..., and the system words
+# its errors in its own way: both are put as POSIX has them, so that one transcript serves both.
+windows_words() {
+  if [ ${#runner[@]} -eq 0 ]; then
+    cat
+    return
+  fi
+  perl -pe 's{Z:(\\[^\s"]*)}{$1 =~ tr|\\|/|r}ge;
+    s{No connection could be made because the target machine actively refused it}{Connection refused}g;
+    s{The system cannot find the (?:file|path) specified}{No such file or directory}g;' 
 }
 
 run() {
@@ -64,7 +80,7 @@ run() {
     echo "\$ korrin-patch${line:+ $line}" >>"$transcript"
   fi
   local status=0
-  (cd "$work" && "$program" "${args[@]}") >"$work/.out" 2>"$work/.err" </dev/null || status=$?
+  (cd "$work" && "${runner[@]}" "$program" "${args[@]}") >"$work/.out" 2>"$work/.err" </dev/null || status=$?
   normalise <"$work/.out" >>"$transcript"
   if [ -s "$work/.err" ]; then
     echo "[stderr]" >>"$transcript"

@@ -8,7 +8,8 @@ file(GLOB golden_cases CONFIGURE_DEPENDS ${KORRIN_TEST_DATA}/cli/*.cmd)
 foreach(case_file ${golden_cases})
   get_filename_component(case ${case_file} NAME_WE)
   add_test(NAME cli_${case}
-    COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/golden.sh $<TARGET_FILE:korrin-patch> ${KORRIN_TEST_DATA} ${case})
+    COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/golden.sh $<TARGET_FILE:korrin-patch> ${KORRIN_TEST_DATA} ${case}
+            ${CMAKE_CROSSCOMPILING_EMULATOR})
   set_tests_properties(cli_${case} PROPERTIES LABELS core TIMEOUT 60)
 endforeach()
 

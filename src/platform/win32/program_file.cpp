@@ -19,6 +19,16 @@ ProgramFile OwnProgramFile() {
         }
         path.resize(path.size() * 2);
     }
+    // Started through a symbolic link, the program is still the real file, beside which its
+    // definitions lie.
+    const HANDLE h = ::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h != INVALID_HANDLE_VALUE) {
+        std::wstring real;
+        if (win32::FinalPath(h, &real)) path = std::move(real);
+        ::CloseHandle(h);
+    }
     const std::string utf8 = win32::Narrow(path);
     const std::size_t slash = LastSeparator(utf8);
     if (slash == std::string::npos) return {};

@@ -319,25 +319,8 @@ class Win32FileSystem final : public FileSystem {
         Handle h(
             Open(path, FILE_READ_ATTRIBUTES, kShareAll, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS));
         if (!h.valid()) return LastError(path);
-        std::wstring name(MAX_PATH, L'\0');
-        for (;;) {
-            const DWORD n =
-                ::GetFinalPathNameByHandleW(h.get(), name.data(), static_cast<DWORD>(name.size()),
-                                            FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-            if (n == 0) return LastError(path);
-            if (n < name.size()) {
-                name.resize(n);
-                break;
-            }
-            name.resize(n + 1);
-        }
-        // The answer always carries the long-path prefix; paths the classic functions take read
-        // better in messages, and ApiPath puts the prefix back where it is needed.
-        if (name.starts_with(L"\\\\?\\UNC\\")) {
-            name = L"\\\\" + name.substr(8);
-        } else if (name.starts_with(L"\\\\?\\")) {
-            name = name.substr(4);
-        }
+        std::wstring name;
+        if (!win32::FinalPath(h.get(), &name)) return LastError(path);
         *resolved = Narrow(name);
         return Status::Ok();
     }

@@ -38,6 +38,27 @@ std::wstring ApiPath(std::string_view path) {
     return L"\\\\?\\" + full;
 }
 
+bool FinalPath(HANDLE h, std::wstring* path) {
+    std::wstring name(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = ::GetFinalPathNameByHandleW(h, name.data(), static_cast<DWORD>(name.size()),
+                                                    FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (n == 0) return false;
+        if (n < name.size()) {
+            name.resize(n);
+            break;
+        }
+        name.resize(n + 1);
+    }
+    if (name.starts_with(L"\\\\?\\UNC\\")) {
+        name = L"\\\\" + name.substr(8);
+    } else if (name.starts_with(L"\\\\?\\")) {
+        name = name.substr(4);
+    }
+    *path = std::move(name);
+    return true;
+}
+
 std::string ErrorText(DWORD error) {
     wchar_t* text = nullptr;
     const DWORD n = ::FormatMessageW(

@@ -19,6 +19,11 @@ std::string Narrow(std::wstring_view utf16);
 // made absolute with the "\\?\" prefix, which lifts that limit whatever the system's settings.
 std::wstring ApiPath(std::string_view path);
 
+// The path of the file h is open on, every link followed, without the "\\?\" prefix: the
+// classic functions take it, and ApiPath puts the prefix back where the length needs it.
+// False, with the error in GetLastError, when the system cannot tell.
+bool FinalPath(HANDLE h, std::wstring* path);
+
 // The system's own words for error, without the line end it puts after them.
 std::string ErrorText(DWORD error);
 
