@@ -49,10 +49,12 @@ bool IsDeviceName(std::string_view name) {
 const char* Refusal(std::string_view name, Use use) {
     if (name.empty()) return "no name";
     if (name == "." || name == "..") return "not a file name";
+    // Named first, whatever else the name holds: a path of any system is refused for being one.
+    if (name.find_first_of("/\\") != std::string_view::npos)
+        return "a folder separator in the name";
     for (const char ch : name) {
         const auto byte = static_cast<unsigned char>(ch);
         if (byte < 0x20 || byte == 0x7F) return "a control character in the name";
-        if (ch == '/' || ch == '\\') return "a folder separator in the name";
         if (std::string_view("<>:\"|").find(ch) != std::string_view::npos) {
             return "a character not allowed in file names";
         }

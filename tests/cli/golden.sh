@@ -53,16 +53,20 @@ normalise() {
   windows_words | sed -e "s|$work|@WORK@|g" -e "s|$data|@DATA@|g" ${port:+-e "s|:$port\\b|:@PORT@|g" -e "s|port $port\\b|port @PORT@|g"}
 }
 
-# Under a runner (Wine), a path the program made itself reads Z:\tmp\..., and the system words
-# its errors in its own way: both are put as POSIX has them, so that one transcript serves both.
+# Under a runner (Wine), a path the program made itself reads Z:\tmp\..., a folder it was given
+# gets "\" at its end, and the system words its errors in its own way: all are put as POSIX has
+# them, so that one transcript serves both.
 windows_words() {
   if [ ${#runner[@]} -eq 0 ]; then
     cat
     return
   fi
-  perl -pe 's{Z:(\\[^\s"]*)}{$1 =~ tr|\\|/|r}ge;
-    s{No connection could be made because the target machine actively refused it}{Connection refused}g;
-    s{The system cannot find the (?:file|path) specified}{No such file or directory}g;' 
+  WORK=$work DATA=$data perl -pe '
+    s{Z:(\\[^\s"]*)}{$1 =~ tr|\\|/|r}ge;
+    s{(\Q$ENV{WORK}\E|\Q$ENV{DATA}\E)([^\s"]*)}{my ($at, $rest) = ($1, $2); $at . ($rest =~ s/\\\\|\\/\//gr)}ge;
+    s{No connection could be made because the target machine actively refused it|Connection refused}{Connection refused}g;
+    s{File not found|The system cannot find the file specified}{No such file or directory}g;
+    s{Path not found|The system cannot find the path specified}{No such file or directory}g;'
 }
 
 run() {

@@ -19,6 +19,10 @@ target_compile_definitions(cli_apply_table_test PRIVATE
   KORRIN_PATCH_BINARY="$<TARGET_FILE:korrin-patch>")
 add_dependencies(cli_apply_table_test korrin-patch)
 
-add_test(NAME cli_colour_only_on_a_terminal
-  COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/colour.sh $<TARGET_FILE:korrin-patch> ${KORRIN_TEST_DATA})
-set_tests_properties(cli_colour_only_on_a_terminal PROPERTIES LABELS core SKIP_RETURN_CODE 77)
+# Not under Wine: its console draws the screen on the terminal with escapes of its own, so a
+# terminal cannot tell the program's colour from Wine's.
+if(NOT CMAKE_CROSSCOMPILING)
+  add_test(NAME cli_colour_only_on_a_terminal
+    COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/colour.sh $<TARGET_FILE:korrin-patch> ${KORRIN_TEST_DATA})
+  set_tests_properties(cli_colour_only_on_a_terminal PROPERTIES LABELS core SKIP_RETURN_CODE 77)
+endif()

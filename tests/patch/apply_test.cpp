@@ -149,30 +149,28 @@ TEST(TargetExists, OrdinaryVisibleFilesOnly) {
     std::filesystem::create_directory(dir.path() / "empty");
     std::filesystem::create_directory(dir.path() / "onlyhidden");
     dir.Write("onlyhidden/.x", "x");
+    std::vector<std::pair<std::string, bool>> cases = {
+        {"vplaces.exe", true}, {"sub.exe", false},
+        {".hidden", false},    {"*.exe", true},
+        {"v?laces.exe", true}, {"v?places.exe", false},
+        {"*.EXE", false},      {"", true},  // the folder itself, named with its separator
+        {"empty/", false},     {"onlyhidden/", false},
+        {"sub.exe/", false},   {"missing/", false},
+    };
+#ifndef _WIN32
+    // Windows forbids "*" in a name, ignores letter case, and lets only the privileged make links.
     std::filesystem::create_directory(dir.path() / "wild*");
     dir.Write("wild*/a", "x");
     std::filesystem::create_symlink("vplaces.exe", dir.file("link.exe"));
     std::filesystem::create_symlink("sub.exe", dir.file("linkdir.exe"));
-
-    const std::pair<std::string, bool> cases[] = {
-        {"vplaces.exe", true},
-        {"VPLACES.EXE", false},  // names keep their letter case here
-        {"link.exe", true},
-        {"linkdir.exe", false},
-        {"sub.exe", false},
-        {".hidden", false},
-        {"*.exe", true},
-        {"v?laces.exe", true},
-        {"v?places.exe", false},
-        {"*.EXE", false},
-        {"", true},  // the folder itself, named with its separator
-        {"empty/", false},
-        {"onlyhidden/", false},
-        {"sub.exe/", false},
-        {"wild*/a", true},  // wildcards count in the last part only
-        {"wil?*/a", false},
-        {"missing/", false},
-    };
+    cases.insert(cases.end(), {
+                                  {"VPLACES.EXE", false},  // names keep their letter case here
+                                  {"link.exe", true},
+                                  {"linkdir.exe", false},
+                                  {"wild*/a", true},  // wildcards count in the last part only
+                                  {"wil?*/a", false},
+                              });
+#endif
     for (const auto& [name, exists] : cases) {
         EXPECT_EQ(TargetExists(RealFs(), dir.folder() + name), exists) << name;
     }

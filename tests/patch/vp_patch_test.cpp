@@ -119,18 +119,13 @@ TEST(LoadExe, ReadsTheWholeFileOrSaysWhyNot) {
         int status;
         std::string message;
     };
-#ifdef _WIN32
-    const std::string isFolder = "is a folder";
-#else
-    const std::string isFolder = "Is a directory";
-#endif
     std::vector<Case> cases = {
         {dir.file("big.exe"), 1, ""},
         {dir.file("empty.exe"), 1, ""},
         {dir.file("missing/vplaces.exe"), 0, std::string(kInvalidPathMessage)},
         {dir.file("gone.exe"), 0, std::string(kInvalidPathMessage)},
         {dir.file("big.exe/inner"), 0, std::string(kInvalidPathMessage)},
-        {dir.folder(), 0, "VPLACES.EXE could not be loaded: " + dir.folder() + ": " + isFolder},
+        {dir.folder(), 0, "VPLACES.EXE could not be loaded: " + dir.folder() + ": Is a directory"},
     };
 #ifndef _WIN32
     // A pipe would block a plain read until someone writes to it.

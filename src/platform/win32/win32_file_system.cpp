@@ -87,13 +87,14 @@ Status InfoOf(HANDLE h, const std::string& path, FileInfo* info) {
     return Status::Ok();
 }
 
-// Opening a folder as a file is refused as access denied; it is no more than "not a file".
+// Opening a folder as a file is refused as access denied; it is no more than "not a file", in
+// the words POSIX systems use, so that the message is the same everywhere.
 Status OpenFailed(const std::string& path) {
     const DWORD error = ::GetLastError();
     if (error == ERROR_ACCESS_DENIED) {
         const DWORD attributes = ::GetFileAttributesW(ApiPath(path).c_str());
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-            return {ErrorCode::kOther, path + ": is a folder"};
+            return {ErrorCode::kOther, path + ": Is a directory"};
         }
     }
     return FromError(error, path);
@@ -328,6 +329,12 @@ class Win32FileSystem final : public FileSystem {
     Status ProbeWritable(const std::string& path) override {
         // Sharing everything: what still refuses the open is a program that denies writing to
         // others (a running executable is one), the read-only attribute or missing rights.
+        // The read-only attribute is asked about as well: a privileged user under an emulator
+        // may be let through where Windows would refuse.
+        const DWORD attributes = ::GetFileAttributesW(ApiPath(path).c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+            return FromError(ERROR_ACCESS_DENIED, path + " (read-only)");
+        }
         Handle h(Open(path, GENERIC_WRITE, kShareAll, OPEN_EXISTING));
         if (!h.valid()) return OpenFailed(path);
         if (::GetFileType(h.get()) != FILE_TYPE_DISK) {

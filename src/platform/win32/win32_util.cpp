@@ -84,7 +84,8 @@ Status FromError(DWORD error, std::string_view what) {
         case ERROR_INVALID_DRIVE:
         case ERROR_BAD_NETPATH:
         case ERROR_BAD_NET_NAME:
-        case ERROR_DIRECTORY:  // a file named as a folder in the path
+        case ERROR_DIRECTORY:     // a file named as a folder in the path
+        case ERROR_INVALID_NAME:  // a wildcard or another character no name may hold
             status.error = ErrorCode::kPathNotFound;
             break;
         case ERROR_ACCESS_DENIED:
