@@ -20,11 +20,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 
-# Debian installs Wine's 64-bit loader here and puts no wine64 on PATH. The prefix is the build
-# folder's, created on first use; the Mono and Gecko installers it would offer are declined.
-set(korrin_wine /usr/lib/wine/wine64)
-if(EXISTS ${korrin_wine})
-  set(CMAKE_CROSSCOMPILING_EMULATOR
-      env WINEPREFIX=${CMAKE_BINARY_DIR}/wine-prefix WINEDEBUG=-all
-          WINEDLLOVERRIDES=mscoree,mshtml= ${korrin_wine})
+if(EXISTS /usr/lib/wine/wine64)
+  set(CMAKE_CROSSCOMPILING_EMULATOR sh ${CMAKE_CURRENT_LIST_DIR}/wine-run.sh ${CMAKE_BINARY_DIR}/wine-prefix)
 endif()

@@ -12,20 +12,25 @@ cd "$(dirname "$0")/.."
 build=${1:-build-windows}
 scripts/build-windows.sh "$build" >/dev/null
 
-export WINEPREFIX=$(pwd)/$build/wine-prefix WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
-wine=/usr/lib/wine/wine64
-rm -rf "$WINEPREFIX"
+prefix=$(pwd)/$build/wine-prefix
+wine=(sh cmake/wine-run.sh "$prefix")
+export WINEDEBUG=-all
 start=$(date +%s)
-"$wine" wineboot --init >/dev/null 2>&1
+rm -rf "$prefix" "$prefix-netns"
+"${wine[@]}" wineboot --init >/dev/null 2>&1
+# Once Wine has saved the new prefix, a copy of it serves the tests that run in a network
+# namespace of their own, whose Wine must start there.
+WINEPREFIX=$prefix /usr/lib/wine/wineserver -w
+cp -a "$prefix" "$prefix-netns"
 # cmd reads its commands from a pipe that this script holds open, so it idles until the script
 # ends, whatever way it ends.
-exec {idle}> >(exec "$wine" cmd.exe >/dev/null 2>&1)
+exec {idle}> >(exec "${wine[@]}" cmd.exe >/dev/null 2>&1)
 echo "Wine prefix ready in $(($(date +%s) - start)) s"
 
 status=0
 ctest --test-dir "$build" --output-on-failure --parallel "$(nproc)" --timeout 300 || status=$?
 
 exec {idle}>&-
-wineserver -k 2>/dev/null || /usr/lib/wine/wineserver -k 2>/dev/null || true
+WINEPREFIX=$prefix /usr/lib/wine/wineserver -k 2>/dev/null || true
 echo "Windows suite under Wine: $(($(date +%s) - start)) s"
 exit $status

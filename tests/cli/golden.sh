@@ -11,7 +11,8 @@
 #   link TARGET LINK    make WORK/LINK a symbolic link to WORK/TARGET
 #   dump FILE           show the bytes of WORK/FILE
 #   ls DIR              list the files of WORK/DIR
-#   serve DIR           serve WORK/DIR over HTTP/1.0 on a loopback port, @PORT@ in later steps
+#   serve DIR [PORT]    serve WORK/DIR over HTTP/1.0 on loopback, on PORT or a free port, which
+#                       is @PORT@ in later steps
 #   busy FILE           make WORK/FILE a running program (a copy of sleep), which may not be
 #                       written while it runs
 # In ARGS @DATA@, @WORK@ and @PORT@ stand for DATA_DIR, a fresh temporary folder and the port;
@@ -95,7 +96,7 @@ run() {
 
 serve() {
   local dir="$work/$1"
-  python3 -u -m http.server 0 --bind 127.0.0.1 --directory "$dir" >"$work/.server" 2>&1 &
+  python3 -u -m http.server "${2:-0}" --bind 127.0.0.1 --directory "$dir" >"$work/.server" 2>&1 &
   server_pid=$!
   for _ in $(seq 100); do
     port=$(sed -n 's/.*port \([0-9][0-9]*\).*/\1/p' "$work/.server" | head -n1)
@@ -160,7 +161,7 @@ while IFS= read -r line || [ -n "$line" ]; do
       (cd "$work/$rest" && LC_ALL=C ls -A) >>"$transcript"
       ;;
     serve)
-      serve "$rest"
+      serve $rest
       ;;
     busy)
       busy "$rest"
