@@ -15,9 +15,10 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$(pwd)/cmake/mingw-w64.c
   -DCMAKE_BUILD_TYPE=Release "${launcher[@]}"
 cmake --build "$build" --parallel "$(nproc)"
 
-# What goes into the zip beside the samples. The native window, once built here, is added as
-# korrin-patcher.exe.
-programs=(korrin-patch.exe)
+# What goes into the zip beside the samples; the native window joins as korrin-patcher.exe.
+programs=(
+  korrin-patch.exe
+)
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 name=korrin-patcher-$version-win64
