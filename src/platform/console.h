@@ -9,7 +9,8 @@ namespace korrin::platform {
 void UsePlainStandardStreams();
 
 // True when standard output is a terminal or console that shows ANSI colour escapes: not a
-// pipe, not a file, not a terminal that says it is dumb.
+// pipe, not a file, not a terminal that says it is dumb. A Windows console is asked to take
+// them, which consoles since Windows 10 do.
 bool StandardOutputTakesColour();
 
 }  // namespace korrin::platform
