@@ -19,9 +19,10 @@ else
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xdotool imagemagick x11-utils
     fonts-dejavu-core fonts-wine
-    python3 iproute2 util-linux
+    python3 iproute2 util-linux desktop-file-utils
     libcli11-dev nlohmann-json3-dev
     clang libclang-rt-14-dev
+    hyperfine time
   )
 fi
 

@@ -1,58 +1,106 @@
-// The command line: its grammar, help and usage errors. The commands themselves are elsewhere.
+// The program's own grammar (--folder, --json, --help), the list of commands, and usage errors
+// in korrin-patch's words. Each command's grammar lives with its implementation.
 
-#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
 
 #include "cli/cli.h"
 #include "platform/program_file.h"
-#include "update/request.h"
 
 namespace korrin::cli {
 namespace {
 
 constexpr const char* kProgram = "korrin-patch";
 
-struct Arguments {
-    std::string folder;
-    bool json = false;
-    std::string entry;
-    CheckArguments check;
-    ApplyArguments apply;
-    int option = 1;
-    std::string value;
-    std::string address;
-    int port = update::kUpdatePort;
-};
+// One line per command, in the order the help lists them.
+constexpr CommandAdder kCommands[] = {AddList, AddShow, AddCheck, AddApply, AddUpdate, AddLint};
 
-void UsageHint(const Output& io, const std::string& command, const std::string& what) {
+void UsageHint(std::ostream& err, const std::string& command, std::string_view what) {
     const std::string name = command.empty() ? kProgram : std::string(kProgram) + " " + command;
-    io.err << name << ": " << what << " (see '" << name << " --help')\n";
+    err << name << ": " << what << " (see '" << name << " --help')\n";
 }
 
-// Why no command was recognised: CLI11 only says that one is required.
-std::string NoCommand(int argc, char** argv) {
-    const std::string commands = "the commands are list, show, check, apply, update and lint";
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--folder") {
+std::string CommandNames(const std::vector<Command>& commands) {
+    std::string names;
+    for (std::size_t i = 0; i < commands.size(); ++i) {
+        if (i > 0) names += i + 1 == commands.size() ? " and " : ", ";
+        names += commands[i].grammar->get_name();
+    }
+    return names;
+}
+
+// Why no command was recognised: the parser only says that one is required.
+std::string NoCommand(const std::vector<std::string>& args, const std::vector<Command>& commands) {
+    const std::string known = "the commands are " + CommandNames(commands);
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--folder") {
             ++i;
-        } else if (!arg.starts_with("-")) {
-            return "unknown command \"" + arg + "\"; " + commands;
+        } else if (!args[i].starts_with("-")) {
+            return "unknown command \"" + args[i] + "\"; " + known;
         }
     }
-    return "no command given; " + commands;
+    return "no command given; " + known;
 }
 
-CLI::App* AddJson(CLI::App* command, bool& json) {
-    command->add_flag("--json", json, "Print the same facts as JSON, for scripts");
-    return command;
+std::string Lowered(std::string text) {
+    if (!text.empty() && text[0] >= 'A' && text[0] <= 'Z') text[0] += 'a' - 'A';
+    return text;
 }
 
-// A validator that keeps its name out of the help line.
-CLI::Validator Quiet(CLI::Validator validator) {
-    return validator.description("");
+// The parser's message for a malformed command line, said as korrin-patch says things. Only the
+// parser's kinds of error that the grammars here can raise are reworded; the shapes of their
+// messages are those of the CLI11 version the build finds.
+std::string PlainUsage(const CLI::ParseError& error, CLI::App* command) {
+    const std::string what = error.what();
+    const std::string name = what.substr(0, what.find(':'));
+    if (dynamic_cast<const CLI::ArgumentMismatch*>(&error) != nullptr) {
+        if (what.find("At Most") != std::string::npos) return name + " may be given only once";
+        return name + " needs a value after it";
+    }
+    if (dynamic_cast<const CLI::RequiredError*>(&error) != nullptr && command != nullptr) {
+        for (const CLI::Option* option : command->get_options()) {
+            if (option->get_required() && option->count() == 0) {
+                return "give " + option->get_name() + ": " + Lowered(option->get_description());
+            }
+        }
+    }
+    if (dynamic_cast<const CLI::ExtrasError*>(&error) != nullptr) {
+        const std::string extras = what.substr(what.find(": ") + 2);
+        const std::string first = extras.substr(0, extras.find(' '));
+        if (first.starts_with("-")) return command->get_name() + " has no option " + first;
+        return "one argument too many: \"" + first + "\"";
+    }
+    return Lowered(what);
+}
+
+// "--name=" with nothing after the sign is an empty value, as "--name ''" is; the parser would
+// take it for a missing one.
+std::vector<std::string> Arguments(int argc, char** argv) {
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg.starts_with("--") && arg.size() > 3 && arg.back() == '=' &&
+            arg.find('=') + 1 == arg.size()) {
+            args.push_back(arg.substr(0, arg.size() - 1));
+            args.emplace_back();
+        } else {
+            args.push_back(arg);
+        }
+    }
+    return args;
 }
 
 }  // namespace
+
+int UsageError(const Context& ctx, std::string_view what) {
+    UsageHint(ctx.io.err, ctx.command, what);
+    return kUsageStatus;
+}
+
+void JsonFlag(CLI::App* command, bool& json) {
+    command->add_flag("--json", json, "Print the same facts as JSON, for scripts");
+}
 
 int Run(int argc, char** argv, Output io) {
     CLI::App app(
@@ -73,103 +121,21 @@ int Run(int argc, char** argv, Output io) {
         "Each command has --help. Exit status: 0 done, 1 failed (the message says why), 2 a\n"
         "usage error.");
 
-    Arguments args;
-    app.add_option("--folder", args.folder,
+    std::string folder;
+    bool json = false;
+    app.add_option("--folder", folder,
                    "Program folder with the definition files (default: the folder of this "
                    "executable)")
-        ->check(Quiet(CLI::ExistingDirectory))
         ->type_name("DIR");
+    app.add_flag("--json", json, "For list, show, check and lint: print JSON, for scripts");
 
-    CLI::App* list = AddJson(
-        app.add_subcommand("list", "The catalogue, one INDEX<TAB>TITLE<TAB>FILE line per entry"),
-        args.json);
-    list->footer(
-        "Entries come in the window's order.\nExample:\n  korrin-patch --folder ~/korrin list");
+    std::vector<Command> commands;
+    for (const CommandAdder add : kCommands) commands.push_back(add(app, json));
 
-    CLI::App* show =
-        AddJson(app.add_subcommand("show", "The definition of one entry, as the window reads it"),
-                args.json);
-    show->add_option("ENTRY", args.entry, "Catalogue index from 0, or an exact title")->required();
-    show->footer(
-        "Prints the description, the value kind, the options' captions and byte lists or the\n"
-        "default value, the mode and the signatures; an incomplete definition says what it\n"
-        "lacks.\n"
-        "Examples:\n  korrin-patch show 0\n  korrin-patch show \"Window title\" --json");
-
-    CLI::App* check =
-        AddJson(app.add_subcommand("check",
-                                   "What the target holds at each entry's sites, and whether "
-                                   "Apply would succeed; writes nothing"),
-                args.check.json);
-    check->add_option("--target", args.check.target, "The target file, vplaces.exe")
-        ->required()
-        ->type_name("FILE");
-    check->add_option("ENTRY", args.check.entries,
-                      "Catalogue indexes from 0 or exact titles (default: every entry)");
-    check->footer(
-        "For each signature: found or not, the offset of its first occurrence, how many there\n"
-        "are (a warning when more than one: Apply patches the first) and the bytes after it.\n"
-        "For each entry: which option of a \"yn\" patch the file holds, the number of a \"num\"\n"
-        "patch, the text of a \"text\" patch, and whether Apply would succeed with the\n"
-        "definition's first option or default value. Status 1 when Apply would fail for any\n"
-        "entry checked, or the target cannot be read.\n"
-        "Examples:\n"
-        "  korrin-patch check --target ~/vp/vplaces.exe\n"
-        "  korrin-patch check --target ~/vp/vplaces.exe 0 \"Window title\" --json");
-
-    CLI::App* apply = app.add_subcommand(
-        "apply", "Apply one entry to the target, exactly as the window's Apply button does");
-    apply->add_option("--target", args.apply.target, "The target file, vplaces.exe")
-        ->required()
-        ->type_name("FILE");
-    apply->add_option("ENTRY", args.apply.entry, "Catalogue index from 0, or an exact title")
-        ->required();
-    CLI::Option* option =
-        apply->add_option("--option", args.option, "For a \"yn\" patch: the first or second option")
-            ->check(Quiet(CLI::IsMember({1, 2})))
-            ->type_name("1|2");
-    CLI::Option* value =
-        apply
-            ->add_option("--value", args.value,
-                         "For a \"num\" or \"text\" patch: the value (default: the definition's)")
-            ->type_name("TEXT")
-            ->excludes(option);
-    apply->footer(
-        "Prints the window's message: on standard output with status 0 for \"Patch completed\n"
-        "successfully\", on standard error with status 1 for every other outcome.\n"
-        "Examples:\n"
-        "  korrin-patch apply --target ~/vp/vplaces.exe 1 --option 2\n"
-        "  korrin-patch apply --target ~/vp/vplaces.exe \"Chat line length\" --value 1000");
-
-    CLI::App* update = app.add_subcommand(
-        "update", "The online update into the program folder, as the Update button runs it");
-    update
-        ->add_option("ADDRESS", args.address,
-                     "Update address: a host, then the path of patch.dsc's folder, no scheme")
-        ->required();
-    update->add_option("--port", args.port, "TCP port of the update server (default: 80)")
-        ->check(Quiet(CLI::Range(1, 65535)))
-        ->type_name("N");
-    update->footer(
-        "Fetches ADDRESS + patch.dsc with HTTP/1.0, runs it as the update script in the program\n"
-        "folder, prints the description it shows, then the message the window would show.\n"
-        "Status 0 only for \"Auto update completed.\".\n"
-        "Example:\n  korrin-patch --folder ~/korrin update updates.example.org/korrin/");
-
-    CLI::App* lint = AddJson(app.add_subcommand("lint",
-                                                "What the window would pass over or misread in the "
-                                                "definition files"),
-                             args.json);
-    lint->footer(
-        "Reports missing and repeated keys, \"param:\" values that lack a field, unknown value\n"
-        "kinds, hex that the decoder drops, empty signatures, option lists shorter than the\n"
-        "signature list, titles the window cannot link to their file, lines ending in LF alone\n"
-        "and byte-order marks. Status 1 when there is any finding.\n"
-        "Each finding: FILE:LINE: message [code]. Lines count as an editor counts them.\n"
-        "Example:\n  korrin-patch --folder ~/korrin lint");
-
+    const std::vector<std::string> args = Arguments(argc, argv);
     try {
-        app.parse(argc, argv);
+        std::vector<std::string> reversed(args.rbegin(), args.rend());  // taken from the back
+        app.parse(reversed);
     } catch (const CLI::CallForHelp& e) {
         return app.exit(e, io.out, io.err);
     } catch (const CLI::CallForAllHelp& e) {
@@ -177,38 +143,29 @@ int Run(int argc, char** argv, Output io) {
     } catch (const CLI::ParseError& e) {
         const std::vector<CLI::App*> chosen = app.get_subcommands();
         if (chosen.empty()) {
-            UsageHint(io, "", NoCommand(argc, argv));
+            UsageHint(io.err, "", NoCommand(args, commands));
         } else {
-            UsageHint(io, chosen.front()->get_name(), e.what());
+            UsageHint(io.err, chosen.front()->get_name(), PlainUsage(e, chosen.front()));
         }
         return kUsageStatus;
     }
-
-    std::string folder = args.folder.empty() ? platform::OwnProgramFile().folder : args.folder;
-    if (folder.empty()) {
-        UsageHint(io, "", "cannot tell the folder of this executable; give --folder");
-        return kUsageStatus;
-    }
-    const Context ctx{platform::WithTrailingSeparator(std::move(folder)),
-                      platform::FileSystem::Default(), io};
 
     CLI::App* chosen = app.get_subcommands().front();
-    try {
-        if (chosen == list) return ListCommand(ctx, args.json);
-        if (chosen == show) return ShowCommand(ctx, args.entry, args.json);
-        if (chosen == check) return CheckCommand(ctx, args.check);
-        if (chosen == apply) {
-            if (option->count() > 0) args.apply.option = args.option;
-            if (value->count() > 0) args.apply.value = args.value;
-            return ApplyCommand(ctx, args.apply);
-        }
-        if (chosen == update) return UpdateCommand(ctx, args.address, args.port);
-        if (chosen == lint) return LintCommand(ctx, args.json);
-    } catch (const UsageError& e) {
-        UsageHint(io, chosen->get_name(), e.what());
-        return kUsageStatus;
+    const auto command = std::find_if(commands.begin(), commands.end(),
+                                      [&](const Command& c) { return c.grammar == chosen; });
+    Context ctx{chosen->get_name(), {}, platform::FileSystem::Default(), io, json};
+    if (json && chosen->get_option_no_throw("--json") == nullptr) {
+        return UsageError(ctx, "--json is for list, show, check and lint");
     }
-    return kUsageStatus;
+    if (folder.empty()) {
+        folder = platform::OwnProgramFile().folder;
+        if (folder.empty())
+            return UsageError(ctx, "cannot tell the folder of this executable; give --folder");
+    } else if (std::error_code error; !std::filesystem::is_directory(folder, error)) {
+        return UsageError(ctx, "--folder: there is no folder " + folder);
+    }
+    ctx.folder = platform::WithTrailingSeparator(std::move(folder));
+    return command->run(ctx);
 }
 
 }  // namespace korrin::cli

@@ -1,8 +1,8 @@
 // check: what the target holds at every site of the chosen entries, and whether Apply would
-// succeed there, read from one load of the target and written nowhere.
+// succeed there, as the core's inspection reads it in one pass over the target.
 
 #include <algorithm>
-#include <map>
+#include <cstdint>
 
 #include "cli/cli.h"
 #include "cli/json.h"
@@ -10,145 +10,57 @@
 #include "cli/text.h"
 #include "common/text.h"
 #include "patch/apply.h"
-#include "patch/hex.h"
-#include "patch/occurrences.h"
-#include "patch/search.h"
-#include "patch/vp_patch.h"
+#include "patch/inspect.h"
 
 namespace korrin::cli {
 namespace {
 
 // Offsets listed per signature; the count covers every occurrence.
 constexpr std::size_t kListedOffsets = 8;
-// Bytes shown after a site when the definition does not tell how many Apply would write.
-constexpr std::size_t kShownWhenUnknown = 8;
-// The longest text read after a "text" site, unless the default value is longer: texts in an
-// executable end at a zero byte, which a patch may not have written but the file still has.
-constexpr std::size_t kLongestText = 64;
-
-struct Site {
-    std::string text;  // as the definition writes it
-    patch::Bytes bytes;
-    patch::Occurrences occurrences;
-    std::string following;  // after the first occurrence, as many as Apply would write there
-    // Which option's bytes follow ("yn"): 1, 2, 3 for both alike, 0 for neither.
-    int option = 0;
-};
 
 struct EntryCheck {
     Selected selected;
     catalogue::DefinitionView view;
-    bool orMode = false;
-    std::vector<Site> sites;
-    patch::ApplyResult rehearsal;
+    patch::EntryReading reading;
 };
 
-std::vector<patch::Bytes> OptionItems(const std::string& list) {
-    std::vector<patch::Bytes> items;
-    for (const std::string& item : SplitList(list, ',')) items.push_back(patch::HexToBytes(item));
-    return items;
-}
-
-// Whether the bytes at `at` are those that writing `bytes` there would leave, cut at the end
-// of the data as a write is.
-bool Holds(std::string_view data, std::size_t at, std::string_view bytes) {
-    if (bytes.empty() || at >= data.size()) return false;
-    const std::size_t count = std::min(bytes.size(), data.size() - at);
-    return data.substr(at, count) == bytes.substr(0, count);
-}
-
-void ReadSites(EntryCheck& check, std::string_view data) {
-    const catalogue::DefinitionView& view = check.view;
-    const std::vector<patch::Bytes> on = OptionItems(view.onBytes());
-    const std::vector<patch::Bytes> off = OptionItems(view.offBytes());
-    const auto item = [](const std::vector<patch::Bytes>& items, std::size_t i) {
-        return i < items.size() ? items[i] : patch::Bytes();
-    };
-
-    for (std::size_t i = 0; i < check.sites.size(); ++i) {
-        Site& site = check.sites[i];
-        if (site.occurrences.count == 0) continue;
-        const std::size_t at = site.occurrences.offsets.front() + site.bytes.size();
-        std::size_t shown = 0;
-        if (view.showsOptions()) {
-            shown = std::max(item(on, i).size(), item(off, i).size());
-            site.option =
-                (Holds(data, at, item(on, i)) ? 1 : 0) | (Holds(data, at, item(off, i)) ? 2 : 0);
-        } else if (view.hasParam && view.valueKind == catalogue::ValueKind::kNumber) {
-            shown = 2;
-        } else if (view.hasParam && view.valueKind == catalogue::ValueKind::kText) {
-            const std::size_t longest = std::max(kLongestText, view.valueText.value_or("").size());
-            const std::string_view rest = at < data.size() ? data.substr(at) : std::string_view();
-            site.following = rest.substr(0, std::min(longest, rest.find('\0')));
-            continue;
-        }
-        if (shown == 0) shown = kShownWhenUnknown;
-        if (at < data.size()) site.following = data.substr(at, std::min(shown, data.size() - at));
-    }
-}
-
-std::vector<const Site*> FoundSites(const EntryCheck& check) {
-    std::vector<const Site*> found;
-    for (const Site& site : check.sites) {
-        if (site.occurrences.count > 0) found.push_back(&site);
-    }
-    return found;
-}
-
-std::string NumberHeld(const Site& site) {
-    if (site.following.size() < 2) return "";
-    const auto low = static_cast<unsigned char>(site.following[0]);
-    const auto high = static_cast<unsigned char>(site.following[1]);
-    return std::to_string(low + 256 * high);
-}
-
-// What the target holds for the entry, in words, from the sites that were found.
+// What the target holds for the entry, in words.
 struct State {
     std::string words;
     Json json;
 };
 
-State ReadState(const EntryCheck& check) {
-    const catalogue::DefinitionView& view = check.view;
-    const std::vector<const Site*> found = FoundSites(check);
-    if (!view.hasParam) return {"unknown: the definition has no value kind", Json()};
-    if (check.sites.empty()) return {"unknown: the definition names no signature", Json()};
-    if (found.empty()) return {"unknown: no signature was found", Json()};
-
-    if (view.showsOptions()) {
-        int common = 3;
-        for (const Site* site : found) common &= site->option;
-        const auto caption = [&](int n) {
-            const catalogue::YnOption& o = n == 1 ? *view.firstOption : *view.secondOption;
-            return "option " + std::to_string(n) + " \"" + Printable(o.caption) + "\"";
-        };
-        if (common == 3) return {"both options: they write the same bytes here", {{"option", 3}}};
-        if (common != 0) return {caption(common), {{"option", common}}};
-        const bool some =
-            std::any_of(found.begin(), found.end(), [](const Site* s) { return s->option != 0; });
-        return {some ? "mixed: the sites do not hold the same option" : "neither option",
-                {{"option", nullptr}}};
-    }
-
-    std::vector<std::string> values;
-    for (const Site* site : found) {
-        values.push_back(view.valueKind == catalogue::ValueKind::kNumber ? NumberHeld(*site)
-                                                                         : site->following);
-    }
-    const bool same = std::all_of(values.begin(), values.end(),
-                                  [&](const std::string& v) { return v == values.front(); });
-    if (view.valueKind == catalogue::ValueKind::kNumber) {
-        if (same && !values.front().empty()) {
-            return {"holds " + values.front(), {{"number", std::stol(values.front())}}};
-        }
-        return {"the sites hold different numbers, or too few bytes for one",
-                {{"number", nullptr}}};
-    }
-    if (view.valueKind == catalogue::ValueKind::kText) {
-        if (same)
-            return {"holds \"" + Printable(values.front()) + "\"",
-                    {{"text", TextJson(values.front())}}};
-        return {"the sites hold different texts", {{"text", nullptr}}};
+State Words(const catalogue::DefinitionView& view, const patch::HeldValue& value) {
+    const auto caption = [&](int n) {
+        const catalogue::YnOption& o = n == 1 ? *view.firstOption : *view.secondOption;
+        return "option " + std::to_string(n) + " \"" + Printable(o.caption) + "\"";
+    };
+    switch (value.held) {
+        case patch::Held::kNoKind:
+            return {"unknown: the definition has no value kind", Json()};
+        case patch::Held::kNoSignature:
+            return {"unknown: the definition names no signature", Json()};
+        case patch::Held::kNotFound:
+            return {"unknown: no signature was found", Json()};
+        case patch::Held::kBothOptions:
+            return {"both options: they write the same bytes here", {{"option", 3}}};
+        case patch::Held::kOption:
+            return {caption(value.option), {{"option", value.option}}};
+        case patch::Held::kMixedOptions:
+            return {"mixed: the sites do not hold the same option", {{"option", nullptr}}};
+        case patch::Held::kNeitherOption:
+            return {"neither option", {{"option", nullptr}}};
+        case patch::Held::kNumber:
+            return {"holds " + std::to_string(value.number), {{"number", value.number}}};
+        case patch::Held::kDifferentNumbers:
+            return {"the sites hold different numbers, or too few bytes for one",
+                    {{"number", nullptr}}};
+        case patch::Held::kText:
+            return {"holds \"" + Printable(value.text) + "\"", {{"text", TextJson(value.text)}}};
+        case patch::Held::kDifferentTexts:
+            return {"the sites hold different texts", {{"text", nullptr}}};
+        case patch::Held::kUnknownKind:
+            break;
     }
     return {"unknown: \"" + Printable(view.valueKindText) + "\" is not a kind Apply knows", Json()};
 }
@@ -166,12 +78,12 @@ std::string OffsetList(const patch::Occurrences& occurrences) {
         if (!list.empty()) list += ", ";
         list += Offset(occurrences.offsets[i]);
     }
-    const std::size_t unlisted = occurrences.count - occurrences.offsets.size();
+    const std::uint64_t unlisted = occurrences.count - occurrences.offsets.size();
     if (unlisted > 0) list += " and " + std::to_string(unlisted) + " more";
     return list;
 }
 
-void PrintText(const Output& io, const std::string& target, std::size_t size,
+void PrintText(const Output& io, const std::string& target, std::uint64_t size,
                const std::vector<EntryCheck>& checks) {
     const Style style(io.colour);
     std::ostream& out = io.out;
@@ -183,11 +95,12 @@ void PrintText(const Output& io, const std::string& target, std::size_t size,
         for (const std::string& problem : check.view.problems) {
             out << "   incomplete    " << style.Bad(Printable(problem)) << '\n';
         }
-        if (!check.sites.empty()) {
-            out << "   mode          " << (check.orMode ? "or" : "and") << '\n';
+        const patch::EntryReading& reading = check.reading;
+        if (!reading.sites.empty()) {
+            out << "   mode          " << (reading.orMode ? "or" : "and") << '\n';
         }
-        for (std::size_t i = 0; i < check.sites.size(); ++i) {
-            const Site& site = check.sites[i];
+        for (std::size_t i = 0; i < reading.sites.size(); ++i) {
+            const patch::SiteReading& site = reading.sites[i];
             out << "   signature " << i + 1 << "   " << Printable(site.text) << "  ";
             if (site.bytes.empty()) {
                 out << style.Bad("decodes to no bytes") << '\n';
@@ -197,7 +110,7 @@ void PrintText(const Output& io, const std::string& target, std::size_t size,
                 out << style.Bad("not found") << '\n';
                 continue;
             }
-            const std::size_t count = site.occurrences.count;
+            const std::uint64_t count = site.occurrences.count;
             out << "found at " << Offset(site.occurrences.offsets.front()) << ", " << count
                 << (count == 1 ? " occurrence" : " occurrences") << ", followed by "
                 << (site.following.empty() ? "nothing: it ends the file" : HexPairs(site.following))
@@ -207,25 +120,26 @@ void PrintText(const Output& io, const std::string& target, std::size_t size,
                     << OffsetList(site.occurrences) << "; Apply patches the first only\n";
             }
         }
-        out << "   state         " << ReadState(check).words << '\n';
-        if (check.rehearsal.succeeded()) {
+        out << "   state         " << Words(check.view, reading.value).words << '\n';
+        if (reading.rehearsal.succeeded()) {
             out << "   Apply         " << style.Good("would succeed") << " with "
                 << ValueUsed(check.view) << '\n';
         } else {
-            out << "   Apply         " << style.Bad("would fail") << ": " << check.rehearsal.message
-                << '\n';
+            out << "   Apply         " << style.Bad("would fail") << ": "
+                << reading.rehearsal.message << '\n';
         }
     }
 }
 
-void PrintJson(const Output& io, const std::string& target, std::size_t size,
+void PrintJson(const Output& io, const std::string& target, std::uint64_t size,
                const std::vector<EntryCheck>& checks) {
     Json entries = Json::array();
     for (const EntryCheck& check : checks) {
         Json sites = Json::array();
-        for (const Site& site : check.sites) {
+        const patch::EntryReading& reading = check.reading;
+        for (const patch::SiteReading& site : reading.sites) {
             Json offsets = Json::array();
-            for (std::size_t at : site.occurrences.offsets) offsets.push_back(at);
+            for (std::uint64_t at : site.occurrences.offsets) offsets.push_back(at);
             Json json = {{"signature", TextJson(site.text)},
                          {"bytes", HexPairs(site.bytes)},
                          {"found", site.occurrences.count > 0},
@@ -239,26 +153,42 @@ void PrintJson(const Output& io, const std::string& target, std::size_t size,
         }
         Json problems = Json::array();
         for (const std::string& p : check.view.problems) problems.push_back(TextJson(p));
-        const State state = ReadState(check);
+        const State state = Words(check.view, reading.value);
         entries.push_back(
             {{"index", check.selected.index},
              {"title", TextJson(check.selected.entry.title)},
              {"file", check.selected.entry.fileName},
              {"kind", check.view.hasParam ? TextJson(check.view.valueKindText) : Json()},
              {"problems", problems},
-             {"mode", check.sites.empty() ? Json() : Json(check.orMode ? "or" : "and")},
+             {"mode", reading.sites.empty() ? Json() : Json(reading.orMode ? "or" : "and")},
              {"signatures", sites},
              {"state", state.json},
              {"stateText", TextJson(state.words)},
-             {"applySucceeds", check.rehearsal.succeeded()},
-             {"applyMessage", check.rehearsal.message}});
+             {"applySucceeds", reading.rehearsal.succeeded()},
+             {"applyMessage", reading.rehearsal.message}});
     }
     cli::PrintJson(io.out, {{"target", target}, {"size", size}, {"entries", entries}});
 }
 
-}  // namespace
+struct CheckArguments {
+    std::string target;
+    std::vector<std::string> entries;  // every entry when empty
+};
 
-int CheckCommand(const Context& ctx, const CheckArguments& args) {
+// A target that cannot be read, reported with Apply's own message; as JSON too when asked, so
+// that a script reading the output gets an answer either way.
+int TargetUnreadable(const Context& ctx, const std::string& target, const std::string& message) {
+    ctx.io.err << message << '\n';
+    if (ctx.json) {
+        cli::PrintJson(ctx.io.out, {{"target", target},
+                                    {"size", nullptr},
+                                    {"error", message},
+                                    {"entries", Json::array()}});
+    }
+    return 1;
+}
+
+int Check(const Context& ctx, const CheckArguments& args) {
     const std::vector<catalogue::CatalogueEntry> catalogue = LoadCatalogue(ctx);
     std::vector<EntryCheck> checks;
     if (args.entries.empty()) {
@@ -267,70 +197,58 @@ int CheckCommand(const Context& ctx, const CheckArguments& args) {
         }
     } else {
         for (const std::string& entry : args.entries) {
-            checks.emplace_back().selected = SelectEntry(catalogue, entry);
+            const Status status = SelectEntry(catalogue, entry, &checks.emplace_back().selected);
+            if (!status.ok()) return UsageError(ctx, status.reason);
         }
     }
 
-    // The target is read as Apply reads it, and a target Apply could not read is reported with
-    // Apply's own message.
-    if (!patch::TargetExists(ctx.fs, args.target)) {
-        ctx.io.err << args.target << patch::kDoesNotExistSuffix << '\n';
-        return 1;
-    }
-    patch::vpPatch engine(ctx.fs);
-    if (engine.LoadExe(args.target) == 0) {
-        ctx.io.err << engine.message() << '\n';
-        return 1;
-    }
-    const std::string_view data = engine.exeData();
-
-    // Every distinct signature of every entry is counted in one pass over the target.
-    std::map<patch::Bytes, std::size_t> needleIndex;
-    std::vector<std::string_view> needles;
+    std::vector<catalogue::DefinitionView> views;
     for (EntryCheck& check : checks) {
         check.view = ReadEntryDefinition(ctx, check.selected.entry);
-        if (!check.view.locationList) continue;
-        const catalogue::Locations locations = catalogue::SplitLocations(*check.view.locationList);
-        check.orMode = locations.orMode;
-        for (const std::string& text : locations.signatures) {
-            check.sites.push_back({text, patch::HexToBytes(text), {}, {}, 0});
-        }
+        views.push_back(check.view);
     }
-    for (EntryCheck& check : checks) {
-        for (const Site& site : check.sites) {
-            if (site.bytes.empty()) continue;
-            if (needleIndex.emplace(site.bytes, needles.size()).second) {
-                needles.push_back(needleIndex.find(site.bytes)->first);
-            }
-        }
-    }
-    const std::vector<patch::Occurrences> occurrences =
-        patch::FindEvery(data, needles, kListedOffsets);
-
-    for (EntryCheck& check : checks) {
-        for (Site& site : check.sites) {
-            if (!site.bytes.empty()) site.occurrences = occurrences[needleIndex[site.bytes]];
-        }
-        ReadSites(check, data);
-        patch::ApplyRequest request = patch::ApplyRequest::ForDefinition(check.view);
-        request.targetPath = args.target;
-        const auto firstOccurrence = [&](std::string_view signature) {
-            const auto found = needleIndex.find(patch::Bytes(signature));
-            if (found == needleIndex.end()) return patch::FindFirst(data, signature);
-            const patch::Occurrences& o = occurrences[found->second];
-            return o.offsets.empty() ? patch::kNotFound : o.offsets.front();
-        };
-        check.rehearsal = patch::RehearseApply(ctx.fs, engine, request, firstOccurrence);
+    patch::Inspection inspection = patch::Inspect(ctx.fs, args.target, views, kListedOffsets);
+    if (!inspection.read) return TargetUnreadable(ctx, args.target, inspection.message);
+    for (std::size_t i = 0; i < checks.size(); ++i) {
+        checks[i].reading = std::move(inspection.entries[i]);
     }
 
-    if (args.json) {
-        PrintJson(ctx.io, args.target, data.size(), checks);
+    if (ctx.json) {
+        PrintJson(ctx.io, args.target, inspection.size, checks);
     } else {
-        PrintText(ctx.io, args.target, data.size(), checks);
+        PrintText(ctx.io, args.target, inspection.size, checks);
     }
-    const bool allSucceed = std::all_of(
-        checks.begin(), checks.end(), [](const EntryCheck& c) { return c.rehearsal.succeeded(); });
+    const bool allSucceed = std::all_of(checks.begin(), checks.end(), [](const EntryCheck& c) {
+        return c.reading.rehearsal.succeeded();
+    });
     return allSucceed ? 0 : 1;
+}
+
+}  // namespace
+
+Command AddCheck(CLI::App& program, bool& json) {
+    auto args = std::make_shared<CheckArguments>();
+    CLI::App* check = program.add_subcommand(
+        "check",
+        "What the target holds at each entry's sites, and whether Apply would succeed; writes "
+        "nothing");
+    JsonFlag(check, json);
+    check->add_option("--target", args->target, "The target file, vplaces.exe")
+        ->required()
+        ->type_name("FILE");
+    check->add_option("ENTRY", args->entries,
+                      "Catalogue indexes from 0 or exact titles (default: every entry)");
+    check->footer(
+        "For each signature: found or not, the offset of its first occurrence, how many there\n"
+        "are (a warning when more than one: Apply patches the first) and the bytes after it.\n"
+        "For each entry: which option of a \"yn\" patch the file holds, the number of a \"num\"\n"
+        "patch, the text of a \"text\" patch, and whether Apply would succeed with the\n"
+        "definition's first option or default value. Status 1 when Apply would fail for any\n"
+        "entry checked, or the target cannot be read.\n"
+        "Examples:\n"
+        "  korrin-patch check --target ~/vp/vplaces.exe\n"
+        "  korrin-patch check --target ~/vp/vplaces.exe 0 \"Window title\" --json");
+    return {check, [args](const Context& ctx) { return Check(ctx, *args); }};
 }
 
 }  // namespace korrin::cli

@@ -1,4 +1,5 @@
-# korrin-patch: the command-line companion. It links the core alone, never Qt.
+# korrin-patch: the command-line companion. It links the core alone, never Qt. Every .cpp here
+# is part of it, so that a new command is its file and one line in app.cpp.
 if(CMAKE_CROSSCOMPILING)
   include(${CMAKE_SOURCE_DIR}/cmake/staged_headers.cmake)
 else()
@@ -6,19 +7,8 @@ else()
   find_package(nlohmann_json 3.10 CONFIG REQUIRED)
 endif()
 
-add_executable(korrin-patch
-  ${CMAKE_CURRENT_LIST_DIR}/app.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/apply.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/check.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/entry.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/lint.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/list.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/main.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/show.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/style.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/text.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/update.cpp
-)
+file(GLOB korrin_cli_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/*.cpp)
+add_executable(korrin-patch ${korrin_cli_sources})
 target_link_libraries(korrin-patch PRIVATE korrin_core CLI11::CLI11 nlohmann_json::nlohmann_json)
 if(WIN32)
   # The manifest: UTF-8 arguments and long paths.

@@ -7,7 +7,9 @@
 
 namespace korrin::cli {
 
-int LintCommand(const Context& ctx, bool json) {
+namespace {
+
+int Lint(const Context& ctx) {
     const std::vector<lint::FileLint> files = lint::LintFolder(ctx.fs, ctx.folder);
     std::size_t problems = 0;
     std::size_t filesWithProblems = 0;
@@ -16,7 +18,7 @@ int LintCommand(const Context& ctx, bool json) {
         if (!file.findings.empty()) ++filesWithProblems;
     }
 
-    if (json) {
+    if (ctx.json) {
         Json list = Json::array();
         for (const lint::FileLint& file : files) {
             Json findings = Json::array();
@@ -35,7 +37,10 @@ int LintCommand(const Context& ctx, bool json) {
     for (const lint::FileLint& file : files) {
         for (const lint::LintFinding& f : file.findings) {
             std::string where = file.fileName;
-            if (f.line != 0) where += ":" + std::to_string(f.line);
+            if (f.line != 0) {
+                where += ':';
+                where += std::to_string(f.line);
+            }
             ctx.io.out << style.Bold(where) << ": " << Printable(f.message) << " ["
                        << style.Warn(f.code) << "]\n";
         }
@@ -47,6 +52,22 @@ int LintCommand(const Context& ctx, bool json) {
                             std::to_string(files.size()) + " definition files";
     ctx.io.out << (problems == 0 ? style.Good(summary) : style.Bad(summary)) << '\n';
     return problems == 0 ? 0 : 1;
+}
+
+}  // namespace
+
+Command AddLint(CLI::App& program, bool& json) {
+    CLI::App* lint = program.add_subcommand(
+        "lint", "What the window would pass over or misread in the definition files");
+    JsonFlag(lint, json);
+    lint->footer(
+        "Reports missing and repeated keys, \"param:\" values that lack a field, unknown value\n"
+        "kinds, hex that the decoder drops, empty signatures, option lists shorter than the\n"
+        "signature list, titles the window cannot link to their file, lines ending in LF alone\n"
+        "and byte-order marks. Status 1 when there is any finding.\n"
+        "Each finding: FILE:LINE: message [code]. Lines count as an editor counts them.\n"
+        "Example:\n  korrin-patch --folder ~/korrin lint");
+    return {lint, Lint};
 }
 
 }  // namespace korrin::cli

@@ -1,3 +1,5 @@
+#include <memory>
+
 #include "cli/cli.h"
 #include "cli/json.h"
 #include "cli/style.h"
@@ -64,26 +66,25 @@ void ShowText(const Context& ctx, const Selected& selected, const catalogue::Def
     Field(out, "File", selected.entry.fileName);
     if (view.read) {
         Field(out, "Description",
-              view.description ? Printable(*view.description)
-                               : "(none: the window keeps the one before)");
+              view.description ? Printable(*view.description) : "(none: the window shows none)");
         const bool knownKind = view.valueKind != catalogue::ValueKind::kUnknown;
         if (view.hasParam) {
             Field(out, "Kind",
                   knownKind ? Printable(view.valueKindText)
-                            : "\"" + Printable(view.valueKindText) +
-                                  "\", not a kind Apply knows (yn, num, text): it patches nothing");
+                            : QuotedPrintable(view.valueKindText) +
+                                  ", not a kind Apply knows (yn, num, text): it patches nothing");
         }
         if (view.showsOptions()) {
             int number = 1;
             for (const auto* option : {&view.firstOption, &view.secondOption}) {
                 const std::string& bytes = (*option)->bytes;
                 Field(out, "Option " + std::to_string(number++),
-                      "\"" + Printable((*option)->caption) + "\", " +
+                      QuotedPrintable((*option)->caption) + ", " +
                           (bytes.empty() ? "no bytes" : "bytes " + Printable(bytes)));
             }
         } else if (view.hasParam && (view.valueKind == catalogue::ValueKind::kNumber ||
                                      view.valueKind == catalogue::ValueKind::kText)) {
-            if (view.valueText) Field(out, "Default", "\"" + Printable(*view.valueText) + "\"");
+            if (view.valueText) Field(out, "Default", QuotedPrintable(*view.valueText));
         }
         if (view.locationList) {
             const catalogue::Locations locations = catalogue::SplitLocations(*view.locationList);
@@ -101,17 +102,34 @@ void ShowText(const Context& ctx, const Selected& selected, const catalogue::Def
     }
 }
 
-}  // namespace
-
-int ShowCommand(const Context& ctx, const std::string& argument, bool json) {
-    const Selected selected = SelectEntry(LoadCatalogue(ctx), argument);
+int Show(const Context& ctx, const std::string& argument) {
+    Selected selected;
+    if (const Status status = SelectEntry(LoadCatalogue(ctx), argument, &selected); !status.ok()) {
+        return UsageError(ctx, status.reason);
+    }
     const catalogue::DefinitionView view = ReadEntryDefinition(ctx, selected.entry);
-    if (json) {
+    if (ctx.json) {
         PrintJson(ctx.io.out, ShowJson(selected, view));
     } else {
         ShowText(ctx, selected, view);
     }
     return 0;
+}
+
+}  // namespace
+
+Command AddShow(CLI::App& program, bool& json) {
+    CLI::App* show =
+        program.add_subcommand("show", "The definition of one entry, as the window reads it");
+    JsonFlag(show, json);
+    auto entry = std::make_shared<std::string>();
+    show->add_option("ENTRY", *entry, "Catalogue index from 0, or an exact title")->required();
+    show->footer(
+        "Prints the description, the value kind, the options' captions and byte lists or the\n"
+        "default value, the mode and the signatures; an incomplete definition says what it\n"
+        "lacks.\n"
+        "Examples:\n  korrin-patch show 0\n  korrin-patch show \"Window title\" --json");
+    return {show, [entry](const Context& ctx) { return Show(ctx, *entry); }};
 }
 
 }  // namespace korrin::cli

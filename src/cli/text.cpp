@@ -28,6 +28,13 @@ std::string Printable(std::string_view latin1) {
     return Latin1ToUtf8(escaped);
 }
 
+std::string QuotedPrintable(std::string_view latin1) {
+    std::string quoted(1, '"');
+    quoted += Printable(latin1);
+    quoted += '"';
+    return quoted;
+}
+
 std::string Offset(std::size_t offset) {
     char text[48];
     std::snprintf(text, sizeof text, "0x%08zX (%zu)", offset, offset);

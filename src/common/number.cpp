@@ -108,6 +108,20 @@ double ReadNumber(std::string_view text) {
     return negative ? -value : value;
 }
 
+bool BeginsWithNumber(std::string_view text) {
+    std::string s;
+    for (char c : text) {
+        if (!IsSkipped(c)) s.push_back(c);
+    }
+    if (s.size() >= 2 && s[0] == '&') {
+        const int base = s[1] == 'H' || s[1] == 'h' ? 16 : s[1] == 'O' || s[1] == 'o' ? 8 : 0;
+        return base != 0 && s.size() > 2 && DigitValue(s[2], base) >= 0;
+    }
+    std::size_t i = s.empty() || (s[0] != '+' && s[0] != '-') ? 0 : 1;
+    if (i < s.size() && s[i] == '.') ++i;
+    return i < s.size() && IsDigit(s[i]);
+}
+
 double RoundHalfEven(double value) {
     // nearbyint rounds in the current mode, which is to nearest, ties to even, unless changed.
     return std::nearbyint(value);

@@ -15,6 +15,9 @@ namespace korrin {
 // begin with a number reads as 0. A number too large for a double reads as infinity.
 double ReadNumber(std::string_view text);
 
+// Whether text begins with a number by that rule, rather than reading as 0 for want of one.
+bool BeginsWithNumber(std::string_view text);
+
 // Rounds to the nearest whole number, an exact half to the even neighbour.
 double RoundHalfEven(double value);
 

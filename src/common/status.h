@@ -13,6 +13,7 @@ enum class ErrorCode {
     kNone,
     kPathNotFound,  // a folder named in the path does not exist (ENOENT, ENOTDIR on a component)
     kAccessDenied,  // access refused: permissions, read-only file system, a busy executable, a lock
+    kTimedOut,      // a peer stayed silent longer than the time allowed
     kOther,         // anything else; reason says what
 };
 

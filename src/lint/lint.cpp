@@ -296,8 +296,7 @@ class Linter {
         }
         if (!lastLine_[static_cast<std::size_t>(Key::kDescription)]) {
             Add(0, "missing-key",
-                "no \"description:\" line: the window keeps the description of the patch "
-                "selected before on view");
+                "no \"description:\" line: the window shows no description for it");
         }
         if (!lastParam_) {
             Add(0, "missing-key", "no \"param:\" line: there is no value kind to apply");

@@ -1,13 +1,19 @@
 #include "patch/apply.h"
 
 #include <algorithm>
+#include <chrono>
+#include <future>
+#include <memory>
 #include <optional>
+#include <system_error>
+#include <thread>
 
 #include "common/number.h"
 #include "common/text.h"
 #include "patch/hex.h"
+#include "patch/safe_save.h"
+#include "patch/target_pass.h"
 #include "patch/value.h"
-#include "patch/vp_patch.h"
 
 namespace korrin::patch {
 namespace {
@@ -16,14 +22,30 @@ bool HasWildcard(std::string_view pattern) {
     return pattern.find_first_of("*?") != std::string_view::npos;
 }
 
-struct Plan {
-    bool orMode = false;
-    std::vector<Edit> edits;
-};
+std::string SaveFailedMessage(const SaveOutcome& outcome) {
+    if (outcome.changedMeanwhile) return std::string(kTargetChangedMessage);
+    switch (outcome.target) {
+        case TargetState::kUnchanged:
+            if (outcome.status.error == ErrorCode::kAccessDenied) {
+                return std::string(kTargetOpenMessage);
+            }
+            return "VPLACES.EXE could not be saved: " + outcome.status.reason +
+                   ". The file was left as it was.";
+        case TargetState::kReplaced:
+            return "VPLACES.EXE was written, but the system could not confirm that it reached the "
+                   "disk: " +
+                   outcome.status.reason;
+        case TargetState::kMaybeDamaged:
+            break;
+    }
+    return "VPLACES.EXE could not be saved and may be damaged: " + outcome.status.reason +
+           ". Restore it from a copy before patching again.";
+}
 
-// The bytes of every signature and what to write after it, or none when the patch cannot be
-// applied as it stands. Worked out before the target is loaded, so that a patch that could
-// never succeed costs no reading and writes nothing.
+}  // namespace
+
+// Worked out before the target is read, so that a patch that could never succeed costs no
+// reading and writes nothing.
 std::optional<Plan> MakePlan(const ApplyRequest& request) {
     Plan plan;
     const catalogue::Locations locations = catalogue::SplitLocations(request.locationList);
@@ -53,7 +75,6 @@ std::optional<Plan> MakePlan(const ApplyRequest& request) {
     return plan;
 }
 
-// Whether the statuses of the plan's edits make the patch as a whole a success.
 bool Patched(const Plan& plan, const std::vector<int>& statuses) {
     const auto applied = std::count(statuses.begin(), statuses.end(), 1);
     return plan.orMode ? applied > 0 : applied == std::ssize(plan.edits);
@@ -69,7 +90,10 @@ std::string IncompleteMessage(const std::vector<std::string>& problems) {
            ". Nothing was changed.";
 }
 
-}  // namespace
+std::string LoadFailedMessage(const Status& status) {
+    if (status.error == ErrorCode::kPathNotFound) return std::string(kInvalidPathMessage);
+    return "VPLACES.EXE could not be loaded: " + status.reason;
+}
 
 ApplyRequest ApplyRequest::ForDefinition(const catalogue::DefinitionView& view) {
     ApplyRequest request;
@@ -104,7 +128,13 @@ bool TargetExists(platform::FileSystem& fs, std::string_view pathText) {
                        [&](const std::string& name) { return WildcardMatch(last, name); });
 }
 
-ApplyResult ApplyPatch(platform::FileSystem& fs, const ApplyRequest& request) {
+namespace {
+
+// How often a caller that waits for Apply is called back: often enough for a window to repaint
+// without the user seeing it stall.
+constexpr std::chrono::milliseconds kTick{40};
+
+ApplyResult Apply(platform::FileSystem& fs, const ApplyRequest& request) {
     if (!request.definitionProblems.empty()) {
         return {ApplyOutcome::kDefinitionIncomplete, IncompleteMessage(request.definitionProblems)};
     }
@@ -115,48 +145,60 @@ ApplyResult ApplyPatch(platform::FileSystem& fs, const ApplyRequest& request) {
     const std::optional<Plan> plan = MakePlan(request);
     if (!plan) return {ApplyOutcome::kPatchFailed, std::string(kPatchFailedMessage)};
 
-    vpPatch engine(fs);
-    if (engine.LoadExe(request.targetPath) == 0) {
-        return {ApplyOutcome::kLoadFailed, engine.message()};
+    std::unique_ptr<platform::ReadableFile> file;
+    platform::FileInfo read;
+    Status status = fs.OpenForReading(request.targetPath, &file, &read);
+    if (!status.ok()) return {ApplyOutcome::kLoadFailed, LoadFailedMessage(status)};
+
+    // The save's first half runs on a second thread. The search waits for its copy: the
+    // system's copy and the search both read the whole target, and together they slowed each
+    // other down by more than the search takes alone. The flush that follows the copy mostly
+    // waits for the disk, and the search runs then.
+    Replacement replacement(fs, request.targetPath, read);
+    TargetPass pass(*file, read.size);
+    const std::size_t edits = pass.AddEdits(plan->edits, !plan->orMode);
+    {
+        std::promise<void> copied;
+        const auto tell = [&copied] { copied.set_value(); };
+        std::jthread saver;
+        try {
+            saver = std::jthread([&replacement, &tell] { replacement.Begin(tell); });
+        } catch (const std::system_error&) {
+            replacement.Begin(tell);  // no thread to be had: one after the other
+        }
+        copied.get_future().wait();
+        status = pass.Run();
     }
-    const std::vector<int> statuses = engine.PatchBytesInTurn(plan->edits, !plan->orMode);
-    if (!Patched(*plan, statuses)) {
+    file.reset();
+    const bool patched = status.ok() && Patched(*plan, pass.edits(edits).statuses);
+    if (!patched) {
+        replacement.Abandon();
+        // What was read may be half of what another program was writing meanwhile: say that
+        // rather than what the bytes read seemed to say.
+        if (replacement.ChangedSinceRead()) {
+            return {ApplyOutcome::kSaveFailed, std::string(kTargetChangedMessage)};
+        }
+        if (!status.ok()) return {ApplyOutcome::kLoadFailed, LoadFailedMessage(status)};
         return {ApplyOutcome::kPatchFailed, std::string(kPatchFailedMessage)};
     }
-
-    if (engine.SaveExe(request.targetPath) == 0) {
-        return {ApplyOutcome::kSaveFailed, engine.message()};
-    }
-    engine.ClearExeData();
+    const SaveOutcome saved = replacement.Commit(pass.edits(edits).changes);
+    if (!saved.ok()) return {ApplyOutcome::kSaveFailed, SaveFailedMessage(saved)};
     return {ApplyOutcome::kApplied, std::string(kPatchCompletedMessage)};
 }
 
-ApplyResult RehearseApply(
-    platform::FileSystem& fs, vpPatch& engine, const ApplyRequest& request,
-    const std::function<std::size_t(std::string_view signature)>& firstOccurrence) {
-    if (!request.definitionProblems.empty()) {
-        return {ApplyOutcome::kDefinitionIncomplete, IncompleteMessage(request.definitionProblems)};
-    }
-    const std::optional<Plan> plan = MakePlan(request);
-    if (!plan) return {ApplyOutcome::kPatchFailed, std::string(kPatchFailedMessage)};
+}  // namespace
 
-    std::vector<int> statuses;
-    if (firstOccurrence) {
-        std::vector<std::size_t> firsts;
-        for (const Edit& edit : plan->edits) firsts.push_back(firstOccurrence(edit.signature));
-        statuses = engine.PatchBytesInTurn(plan->edits, !plan->orMode, firsts);
-    } else {
-        statuses = engine.PatchBytesInTurn(plan->edits, !plan->orMode);
+ApplyResult ApplyPatch(platform::FileSystem& fs, const ApplyRequest& request,
+                       const std::function<void()>& whileWaiting) {
+    if (!whileWaiting) return Apply(fs, request);
+    std::future<ApplyResult> done;
+    try {
+        done = std::async(std::launch::async, [&] { return Apply(fs, request); });
+    } catch (const std::system_error&) {
+        return Apply(fs, request);  // no thread to be had: the caller waits without a call
     }
-    engine.RevertChanges();
-    if (!Patched(*plan, statuses)) {
-        return {ApplyOutcome::kPatchFailed, std::string(kPatchFailedMessage)};
-    }
-    // The save's own first question; what it is told no is the one message the save has.
-    if (fs.ProbeWritable(request.targetPath).error == ErrorCode::kAccessDenied) {
-        return {ApplyOutcome::kSaveFailed, std::string(kTargetOpenMessage)};
-    }
-    return {ApplyOutcome::kApplied, std::string(kPatchCompletedMessage)};
+    while (done.wait_for(kTick) != std::future_status::ready) whileWaiting();
+    return done.get();
 }
 
 }  // namespace korrin::patch

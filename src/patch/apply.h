@@ -6,11 +6,13 @@
 
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "catalogue/definition.h"
+#include "patch/target_pass.h"
 #include "platform/file_system.h"
 
 namespace korrin::patch {
@@ -21,6 +23,14 @@ inline constexpr std::string_view kPatchFailedMessage =
     "Patch failed. This may be because the VP build you are trying to patch does not allow this "
     "patch";
 inline constexpr std::string_view kPatchCompletedMessage = "Patch completed successfully";
+inline constexpr std::string_view kInvalidPathMessage =
+    "VPLACES.EXE path is invalid and the exe could not be loaded. Please reenter the path and "
+    "try again";
+inline constexpr std::string_view kTargetOpenMessage =
+    "You currently have VPLACES.EXE open. Please close it and try patching again";
+inline constexpr std::string_view kTargetChangedMessage =
+    "VPLACES.EXE was changed by another program while it was being patched, and was left as "
+    "that program left it. Please try patching again";
 
 struct ApplyRequest {
     std::string targetPath;  // the path as the user gave it; used unchanged
@@ -61,24 +71,33 @@ struct ApplyResult {
 bool TargetExists(platform::FileSystem& fs, std::string_view pathText);
 
 // Applies the patch: checks the definition and that the target exists, works out every
-// signature's bytes, loads the target, patches it in memory and writes it back. In and-mode
-// every signature must be found, in or-mode (kOrPrefix) at least one, and every one found is
-// patched. The target is written only on success. A definition that is incomplete, names no
-// signature, has a signature that decodes to no bytes, an option with fewer items than there
-// are signatures, a kind other than "yn", "num" and "text", or a number with no two-byte form
-// is not applied and the target is left alone.
-ApplyResult ApplyPatch(platform::FileSystem& fs, const ApplyRequest& request);
+// signature's bytes, then reads the target once while a copy of it is made beside it, and
+// writes the changed bytes over the copy, which then replaces the target. In and-mode every
+// signature must be found, in or-mode (kOrPrefix) at least one, and every one found is
+// patched; each signature is searched for in the bytes the earlier ones left. The target is
+// replaced only on success, and only while it is the version that was read. A definition that
+// is incomplete, names no signature, has a signature that decodes to no bytes, an option with
+// fewer items than there are signatures, a kind other than "yn", "num" and "text", or a number
+// with no two-byte form is not applied and the target is left alone.
+//
+// whileWaiting, when given, is called on the caller's thread every few tens of milliseconds
+// until Apply returns, while the work runs on other threads: a window repaints through it.
+ApplyResult ApplyPatch(platform::FileSystem& fs, const ApplyRequest& request,
+                       const std::function<void()>& whileWaiting = {});
 
-class vpPatch;
+// The edits a request makes, in order, and whether they are alternatives (or-mode); none when
+// the patch cannot be applied whatever the target holds.
+struct Plan {
+    bool orMode = false;
+    std::vector<Edit> edits;
+};
+std::optional<Plan> MakePlan(const ApplyRequest& request);
+// Whether the statuses of the plan's edits make the patch as a whole a success.
+bool Patched(const Plan& plan, const std::vector<int>& statuses);
 
-// ApplyPatch on a target that engine has loaded already, short of the save: the result Apply
-// would give, from the same rules and with the same message, except that in place of the save
-// it only asks whether the file may be written now. engine's data is left as loaded, so that
-// one load serves any number of patches. The existence test is the caller's, before the load.
-// firstOccurrence, when given, tells where a signature first occurs in the loaded data
-// (kNotFound for nowhere), for a caller that has searched for every signature already.
-ApplyResult RehearseApply(
-    platform::FileSystem& fs, vpPatch& engine, const ApplyRequest& request,
-    const std::function<std::size_t(std::string_view signature)>& firstOccurrence = {});
+// The message for a definition with problems, for a target that could not be read, and for a
+// save that failed.
+std::string IncompleteMessage(const std::vector<std::string>& problems);
+std::string LoadFailedMessage(const Status& status);
 
 }  // namespace korrin::patch

@@ -1,23 +1,10 @@
 #include "patch/safe_save.h"
 
-#include <memory>
+#include <utility>
+#include <vector>
 
 namespace korrin::patch {
 namespace {
-
-// A new file gets the mode a freshly created file usually has.
-constexpr std::uint32_t kNewFileMode = 0644;
-
-struct SplitPath {
-    std::string folder;  // with its separator at the end, or empty for the current folder
-    std::string name;
-};
-
-SplitPath Split(const std::string& path) {
-    const std::size_t slash = platform::LastSeparator(path);
-    if (slash == std::string::npos) return {std::string(), path};
-    return {path.substr(0, slash + 1), path.substr(slash + 1)};
-}
 
 // A failure with the new copy: whatever the system said, the target itself was not refused.
 Status WithNewCopy(Status status, std::string_view what) {
@@ -26,156 +13,192 @@ Status WithNewCopy(Status status, std::string_view what) {
     return status;
 }
 
-// Puts data into the new, empty file. When the file on disk is still the one data was loaded
-// from, the system copies it and only the changed bytes are written, which spares a trip of
-// every byte through this process.
-Status WriteContents(platform::WritableFile& file, const std::string& target, std::string_view data,
-                     std::span<const Change> changes, bool copy) {
-    if (copy) {
-        Status status = file.AppendFromFile(target, data.size());
-        for (auto c = changes.begin(); status.ok() && c != changes.end(); ++c) {
-            status = file.WriteAt(c->at, data.substr(c->at, c->before.size()));
+constexpr std::size_t kCopyBlock = std::size_t{1} << 20;
+
+}  // namespace
+
+Replacement::Replacement(platform::FileSystem& fs, std::string path, const platform::FileInfo& read)
+    : fs_(fs), target_(std::move(path)), read_(read) {}
+
+Replacement::~Replacement() {
+    Abandon();
+}
+
+bool Replacement::StillAsRead(Status* status) {
+    platform::FileInfo now;
+    *status = fs_.Stat(target_, &now);
+    if (status->error == ErrorCode::kPathNotFound) {
+        changed_ = true;
+        return false;
+    }
+    if (!status->ok()) return false;
+    changed_ = !now.SameVersionAs(read_);
+    info_ = now;
+    return !changed_;
+}
+
+void Replacement::Begin(const std::function<void()>& copied) {
+    // Called exactly once, however Begin ends.
+    struct Once {
+        const std::function<void()>& call;
+        bool done = false;
+        void operator()() {
+            if (!std::exchange(done, true) && call) call();
         }
-        if (status.ok()) return status;
-        // The system cannot copy here: write every byte after all.
-        status = file.Truncate(0);
-        if (!status.ok()) return status;
-        return file.WriteAt(0, data);
+        ~Once() { (*this)(); }
+    } tell{copied};
+
+    // Through a link the real file is replaced, never the link with a copy.
+    std::string resolved;
+    if (fs_.ResolveLinks(target_, &resolved).ok()) target_ = resolved;
+    const std::size_t slash = platform::LastSeparator(target_);
+    folder_ = slash == std::string::npos ? std::string() : target_.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? target_ : target_.substr(slash + 1);
+
+    begun_ = fs_.ProbeWritable(target_);
+    if (begun_.error == ErrorCode::kPathNotFound) {
+        changed_ = true;  // gone since it was read
+        return;
     }
-    return file.Append(data);
+    if (!begun_.ok() || !StillAsRead(&begun_)) return;
+
+    // Hidden, so that no listing of the folder shows it while it exists.
+    const std::string stem = "." + name + ".korrin-";
+    // A save killed before its rename leaves its copy behind; the next one clears it away, so
+    // that they never pile up. Nothing depends on it succeeding.
+    IgnoreStatus(fs_.RemoveAbandonedTempFiles(folder_, stem),
+                 "leftovers are cleared again next time");
+    begun_ = fs_.NewTempFile(folder_, stem, &copy_, &copyPath_);
+    if (!begun_.ok()) {
+        copy_.reset();
+        if (begun_.error == ErrorCode::kAccessDenied) {
+            // The folder takes no new file, but the file itself may be written.
+            inPlace_ = true;
+            begun_ = Status::Ok();
+            return;
+        }
+        begun_ = WithNewCopy(begun_, "cannot create a new file beside it: ");
+        return;
+    }
+    Status status = copy_->AppendFromFile(target_, read_.size);
+    if (!status.ok()) status = CopyByReading();  // the system cannot copy here
+    tell();
+    if (status.ok()) status = copy_->Sync();
+    if (!status.ok()) {
+        Abandon();
+        begun_ = WithNewCopy(status, "writing its new copy failed: ");
+        Status ignored;
+        StillAsRead(&ignored);
+    }
 }
 
-Status FillTemp(platform::WritableFile& file, const std::string& target, std::string_view data,
-                std::span<const Change> changes, bool copy, const platform::FileInfo& info,
-                bool keepOwner) {
-    Status status = WriteContents(file, target, data, changes, copy);
-    if (!status.ok()) return status;
-    if (keepOwner) {
-        // Only a privileged caller may give a file away; anyone else keeps the file as theirs.
-        status = file.SetOwner(info.owner, info.group);
-        if (!status.ok() && status.error != ErrorCode::kAccessDenied) return status;
+Status Replacement::CopyByReading() {
+    Status status = copy_->Truncate(0);
+    std::unique_ptr<platform::ReadableFile> from;
+    platform::FileInfo info;
+    if (status.ok()) status = fs_.OpenForReading(target_, &from, &info);
+    std::vector<char> block(kCopyBlock);
+    for (std::uint64_t at = 0; status.ok() && at < read_.size;) {
+        std::size_t got = 0;
+        status = from->ReadAt(at, block.data(), block.size(), &got);
+        if (status.ok() && got == 0) status = Status::Failed(target_ + ": shorter than expected");
+        // At the offset, not appended: the failed copy may have moved the file's position.
+        if (status.ok()) status = copy_->WriteAt(at, std::string_view(block.data(), got));
+        at += got;
     }
-    // After the owner: a change of owner clears the set-id bits.
-    status = file.SetMode(info.mode);
-    if (!status.ok()) return status;
-    status = file.Sync();
-    if (!status.ok()) return status;
-    return file.Close();
+    return status;
 }
 
-SaveOutcome Failed(Status status, TargetState target = TargetState::kUnchanged) {
-    return {std::move(status), target};
+SaveOutcome Replacement::Unchanged(Status status) {
+    Abandon();
+    // A step may have failed because another program took the file away meanwhile: say that.
+    Status ignored;
+    if (!changed_ && !status.ok()) StillAsRead(&ignored);
+    SaveOutcome outcome{std::move(status), TargetState::kUnchanged, changed_};
+    if (changed_ && outcome.status.ok()) outcome.status = Status::Failed("changed meanwhile");
+    return outcome;
 }
 
-// asLoaded says that the file on disk is still the version that data was loaded from, so that
-// data differs from it only where changes says.
-SaveOutcome OverwriteInPlace(platform::FileSystem& fs, const std::string& target,
-                             std::string_view data, const platform::FileInfo& info,
-                             std::span<const Change> changes, bool asLoaded) {
-    // What a failed write is undone with: the old bytes of the changes, or, when the file
-    // changed since the load and so differs from data anywhere, the whole of it as it is now.
-    platform::PageBuffer current;
-    if (!asLoaded) {
-        const Status read = fs.ReadWholeFile(target, &current, nullptr);
-        if (!read.ok()) return Failed(read);
+SaveOutcome Replacement::Commit(std::span<const Change> changes) {
+    if (changed_ || !begun_.ok()) return Unchanged(begun_);
+    if (inPlace_) return InPlace(changes);
+
+    Status status = Status::Ok();
+    for (auto c = changes.begin(); status.ok() && c != changes.end(); ++c) {
+        status = copy_->WriteAt(c->at, c->after);
     }
+    // Only a privileged caller may give a file away; anyone else keeps the file as theirs.
+    if (status.ok()) {
+        status = copy_->SetOwner(info_.owner, info_.group);
+        if (status.error == ErrorCode::kAccessDenied) status = Status::Ok();
+    }
+    // After the owner, and after every write: both may clear the set-id bits.
+    if (status.ok()) status = copy_->SetMode(info_.mode);
+    if (status.ok()) status = copy_->Sync();
+    if (status.ok()) status = copy_->Close();
+    if (!status.ok()) return Unchanged(WithNewCopy(status, "writing its new copy failed: "));
+    Status check;
+    if (!StillAsRead(&check)) return Unchanged(check);
+
+    status = fs_.RenameFile(copyPath_, target_);
+    if (status.error == ErrorCode::kAccessDenied) {
+        // As in a sticky folder, where only the file's owner may replace it: the file itself
+        // may still be written.
+        Abandon();
+        return InPlace(changes);
+    }
+    if (!status.ok()) return Unchanged(WithNewCopy(status, "writing its new copy failed: "));
+    copy_.reset();
+    copyPath_.clear();
+    status = fs_.SyncFolder(folder_.empty() ? std::string(".") : folder_);
+    if (!status.ok()) return {status, TargetState::kReplaced};
+    return {};
+}
+
+SaveOutcome Replacement::InPlace(std::span<const Change> changes) {
     std::unique_ptr<platform::WritableFile> file;
-    Status status = fs.OpenForOverwrite(target, &file);
-    if (!status.ok()) return Failed(status);
-
-    const std::uint64_t oldSize = asLoaded ? info.size : current.size();
-    status = file->WriteAt(0, data);
-    if (status.ok() && oldSize != data.size()) status = file->Truncate(data.size());
+    Status status = fs_.OpenForOverwrite(target_, &file);
+    if (!status.ok()) return Unchanged(status);
+    // Looked at once it is open: a file put in its place later is not the one written.
+    if (!StillAsRead(&status)) {
+        IgnoreStatus(file->Close(), "nothing was written to it");
+        return Unchanged(status);
+    }
+    for (auto c = changes.begin(); status.ok() && c != changes.end(); ++c) {
+        status = file->WriteAt(c->at, c->after);
+    }
     if (status.ok()) status = file->Sync();
     if (status.ok()) {
         status = file->Close();
-        return status.ok() ? SaveOutcome{} : Failed(status, TargetState::kReplaced);
+        return status.ok() ? SaveOutcome{} : SaveOutcome{status, TargetState::kReplaced};
     }
-
+    // Writing the changed bytes' old values back, the latest change first, restores the file
+    // whatever part of the write got through.
     Status undo = Status::Ok();
-    if (asLoaded) {
-        // Writing the changed bytes' old values back, the latest change first, restores the file
-        // whatever part of the write got through.
-        for (auto change = changes.rbegin(); change != changes.rend() && undo.ok(); ++change) {
-            undo = file->WriteAt(change->at, change->before);
-        }
-    } else {
-        undo = file->WriteAt(0, current.view());
+    for (auto c = changes.rbegin(); c != changes.rend() && undo.ok(); ++c) {
+        undo = file->WriteAt(c->at, c->before);
     }
-    if (undo.ok() && oldSize != data.size()) undo = file->Truncate(oldSize);
     if (undo.ok()) undo = file->Sync();
     const Status closed = file->Close();
     if (undo.ok()) undo = closed;
     if (!undo.ok()) {
         status.reason += "; putting its old bytes back failed too: " + undo.reason;
-        return Failed(status, TargetState::kMaybeDamaged);
+        return {status, TargetState::kMaybeDamaged};
     }
-    return Failed(status);
+    return {status, TargetState::kUnchanged};
 }
 
-}  // namespace
+bool Replacement::ChangedSinceRead() {
+    Status status;
+    StillAsRead(&status);
+    return changed_;
+}
 
-SaveOutcome SaveFileSafely(platform::FileSystem& fs, const std::string& path, std::string_view data,
-                           std::span<const Change> changes, const platform::FileInfo* loaded) {
-    // Through a link the real file is replaced, never the link with a copy.
-    std::string target = path;
-    std::string resolved;
-    if (fs.ResolveLinks(path, &resolved).ok()) target = resolved;
-
-    Status status = fs.ProbeWritable(target);
-    bool exists = true;
-    if (status.error == ErrorCode::kPathNotFound) {
-        exists = false;  // created below; a missing folder fails there
-    } else if (!status.ok()) {
-        return Failed(status);
-    }
-
-    platform::FileInfo info;
-    info.mode = kNewFileMode;
-    if (exists) {
-        status = fs.Stat(target, &info);
-        if (!status.ok()) return Failed(status);
-    }
-
-    const bool asLoaded =
-        exists && loaded != nullptr && info.SameVersionAs(*loaded) && info.size == data.size();
-    const SplitPath parts = Split(target);
-    // Hidden, so that no listing of the folder shows it while it exists.
-    const std::string stem = "." + parts.name + ".korrin-";
-    // A save killed before its rename leaves its new copy behind; the next one clears it away,
-    // so that they never pile up. Nothing depends on it succeeding.
-    IgnoreStatus(fs.RemoveAbandonedTempFiles(parts.folder, stem),
-                 "leftovers are cleared again next time");
-
-    std::unique_ptr<platform::WritableFile> file;
-    std::string tempPath;
-    status = fs.NewTempFile(parts.folder, stem, &file, &tempPath);
-    if (!status.ok()) {
-        if (exists && status.error == ErrorCode::kAccessDenied) {
-            return OverwriteInPlace(fs, target, data, info, changes, asLoaded);
-        }
-        return Failed(WithNewCopy(status, "cannot create a new file beside it: "));
-    }
-
-    status = FillTemp(*file, target, data, changes, asLoaded, info, exists);
-    bool renameRefused = false;
-    if (status.ok()) {
-        status = fs.RenameFile(tempPath, target);
-        // As in a sticky folder, where only the file's owner may replace it: the file itself
-        // may still be written.
-        renameRefused = exists && status.error == ErrorCode::kAccessDenied;
-    }
-    if (!status.ok()) {
-        file.reset();
-        IgnoreStatus(fs.RemoveFile(tempPath),
-                     "the copy is hidden and the next save clears it away");
-        if (renameRefused) return OverwriteInPlace(fs, target, data, info, changes, asLoaded);
-        return Failed(WithNewCopy(status, "writing its new copy failed: "));
-    }
-
-    status = fs.SyncFolder(parts.folder.empty() ? std::string(".") : parts.folder);
-    if (!status.ok()) return Failed(status, TargetState::kReplaced);
-    return {};
+void Replacement::Abandon() {
+    if (copyPath_.empty()) return;
+    copy_.reset();
+    IgnoreStatus(fs_.RemoveFile(copyPath_), "the copy is hidden and the next save clears it away");
+    copyPath_.clear();
 }
 
 }  // namespace korrin::patch

@@ -1,25 +1,24 @@
 #pragma once
 
-// Replacing a file so that no failure leaves it half written: the new bytes go to a temporary
-// file beside it, reach the disk, take the old file's owner and mode, and only then take its
-// name. Kept apart from the file system so that a fault-injecting one can fail any step.
+// Replacing a file so that no failure leaves it half written: a copy of it is made beside it
+// and reaches the disk, the changed bytes are written over the copy, the copy takes the old
+// file's owner and mode, and only then takes its name. Kept apart from the file system so that
+// a fault-injecting one can fail any step.
+//
+// The replacement comes in two halves so that the slow one overlaps the search: Begin needs
+// nothing of the patch (the system copies the file and flushes the copy), Commit writes the
+// few changed bytes and puts the copy in place.
 
-#include <cstddef>
+#include <functional>
+#include <memory>
 #include <span>
 #include <string>
-#include <string_view>
 
-#include "patch/bytes.h"
+#include "common/status.h"
+#include "patch/target_pass.h"
 #include "platform/file_system.h"
 
 namespace korrin::patch {
-
-// Bytes that the new contents changed: where, and what stood there in the file on disk. Kept
-// so that a failed write in place can be undone; later changes may cover earlier ones.
-struct Change {
-    std::size_t at = 0;
-    Bytes before;
-};
 
 enum class TargetState {
     kUnchanged,     // the file is byte for byte as it was (or still absent)
@@ -30,25 +29,60 @@ enum class TargetState {
 struct SaveOutcome {
     Status status;
     TargetState target = TargetState::kUnchanged;
+    bool changedMeanwhile = false;  // the file was not the version that was read: left alone
 
     bool ok() const { return status.ok(); }
 };
 
-// Writes data over the file at path, following a symbolic link to the file it names.
-//
-// First asks whether the file may be written now at all; a running executable, a lock held by
-// another process, a read-only file system or missing rights end the save there with
-// kAccessDenied. Then writes a temporary file in the same folder, syncs it, gives it the
-// file's mode and, where the caller may, its owner, renames it over the file and syncs the
-// folder. Where the folder refuses a new file but the file itself may be written, writes in
-// place instead and, should that fail, puts back the bytes that changes lists. A file that
-// does not exist is created. No temporary file outlives the call, and temporary files that
-// earlier saves killed on the way left beside the file are removed.
-//
-// loaded, when given, says which version of the file data was loaded from. While the file on
-// disk is still that version, data differs from it only where changes says, and the new copy
-// is made by the system copying the file and writing just those bytes.
-SaveOutcome SaveFileSafely(platform::FileSystem& fs, const std::string& path, std::string_view data,
-                           std::span<const Change> changes, const platform::FileInfo* loaded);
+class Replacement {
+  public:
+    // read says which version of the file at path the changes were worked out on; the file is
+    // replaced only while it is still that version. path may be a symbolic link: the file it
+    // names is replaced, never the link.
+    Replacement(platform::FileSystem& fs, std::string path, const platform::FileInfo& read);
+    ~Replacement();
+    Replacement(const Replacement&) = delete;
+    Replacement& operator=(const Replacement&) = delete;
+
+    // First asks whether the file may be written now at all: a running executable, a lock held
+    // by another process, a read-only file system or missing rights end the save there with
+    // kAccessDenied. Then removes the copies that earlier saves killed on the way left beside
+    // it, makes a new hidden copy in the same folder (the system copying the file where it
+    // can) and flushes it. Where the folder refuses a new file, Commit writes in place
+    // instead. Safe to run on another thread while the file is read; everything else of this
+    // object waits until it returns. Calls copied, from its own thread, once the copy is made or
+    // once it is clear that none will be: the flush still to come is what a search overlaps
+    // best.
+    void Begin(const std::function<void()>& copied = {});
+
+    // Writes changes over the copy, gives it the file's owner (where the caller may) and
+    // mode, flushes it, renames it over the file and flushes the folder, unless the file
+    // changed since it was read. In place, writes the changes over the file itself and, should
+    // that fail, puts their old bytes back. No copy outlives the call.
+    SaveOutcome Commit(std::span<const Change> changes);
+
+    // Removes the copy: the file stays as it is.
+    void Abandon();
+
+    // Whether the file is no longer the version that was read (or is gone). After Begin.
+    bool ChangedSinceRead();
+
+  private:
+    SaveOutcome Unchanged(Status status);
+    SaveOutcome InPlace(std::span<const Change> changes);
+    bool StillAsRead(Status* status);
+    Status CopyByReading();
+
+    platform::FileSystem& fs_;
+    std::string target_;
+    std::string folder_;  // with its separator at the end, or empty for the current folder
+    platform::FileInfo read_;
+    platform::FileInfo info_;
+    Status begun_;
+    bool inPlace_ = false;
+    bool changed_ = false;
+    std::unique_ptr<platform::WritableFile> copy_;
+    std::string copyPath_;
+};
 
 }  // namespace korrin::patch

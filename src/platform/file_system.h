@@ -3,6 +3,7 @@
 // The one narrow interface through which the core reaches files. The POSIX implementation is
 // the product's; tests may put a fault-injecting one in its place.
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -10,7 +11,6 @@
 #include <vector>
 
 #include "common/status.h"
-#include "platform/page_buffer.h"
 
 namespace korrin::platform {
 
@@ -63,6 +63,15 @@ class WritableFile {
     }
 };
 
+// A regular file open for reading at any offset.
+class ReadableFile {
+  public:
+    virtual ~ReadableFile() = default;
+    // Reads up to size bytes from offset into out; *got says how many, fewer only where the
+    // file ends.
+    virtual Status ReadAt(std::uint64_t offset, char* out, std::size_t size, std::size_t* got) = 0;
+};
+
 class FileSystem {
   public:
     virtual ~FileSystem() = default;
@@ -88,12 +97,12 @@ class FileSystem {
     // The operations below are what loading and safely replacing a large file need. They are
     // optional so that a test double need only offer what its test uses; the defaults fail.
 
-    // Reads the whole regular file at path into out, and what it is into info unless that is
-    // null. Anything that is not a regular file (a folder, a pipe, a device) is refused with
-    // kOther rather than read or waited on.
-    virtual Status ReadWholeFile(const std::string& /*path*/, PageBuffer* /*out*/,
-                                 FileInfo* /*info*/) {
-        return Status::Unsupported("ReadWholeFile");
+    // Opens the regular file at path for reading, and tells what it is in info. Anything that
+    // is not a regular file (a folder, a pipe, a device) is refused with kOther rather than
+    // read or waited on.
+    virtual Status OpenForReading(const std::string& /*path*/,
+                                  std::unique_ptr<ReadableFile>* /*file*/, FileInfo* /*info*/) {
+        return Status::Unsupported("OpenForReading");
     }
 
     // Facts about the file at path, symbolic links followed.

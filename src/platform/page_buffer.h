@@ -1,6 +1,6 @@
 #pragma once
 
-// A byte buffer for whole files of any size. Its memory starts on a page boundary, which lets
+// A byte buffer for the chunks a file is read in. Its memory starts on a page boundary, which lets
 // the kernel copy file pages into it several times faster than into a plain heap block, and it
 // is never zero-filled: every byte is about to be overwritten by a read.
 

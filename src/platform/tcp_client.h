@@ -3,24 +3,24 @@
 // A blocking TCP exchange for programs without an event loop: the command line's counterpart of
 // the window's sckHTTP.
 
+#include <chrono>
 #include <functional>
 #include <string>
 #include <string_view>
 
-namespace korrin::platform {
+#include "common/status.h"
 
-struct NetStatus {
-    bool ok = true;
-    bool connected = false;  // the connection was made, whether or not it broke later
-    std::string reason;      // the system's words for what failed; empty when ok
-};
+namespace korrin::platform {
 
 // Connects to host (a name or a numeric address, tried in the order the resolver gives) on
 // port, sends request whole, then hands every batch of bytes that arrives to onData, in order,
-// until the peer closes the connection. An error after some batches were handed on is reported
-// too, with connected set; those batches stay handed on. There is no time limit, as in the
-// window.
-NetStatus ExchangeOverTcp(const std::string& host, int port, std::string_view request,
-                          const std::function<void(std::string_view)>& onData);
+// until the peer closes the connection. *connected tells whether the connection was made, so
+// that a caller can tell a connection that failed from one that broke: an error after some
+// batches were handed on is reported too, and those batches stay handed on. Connecting, and
+// each wait for the next batch, may last silenceLimit at most; then the connection is closed
+// and the status is kTimedOut.
+Status ExchangeOverTcp(const std::string& host, int port, std::string_view request,
+                       std::chrono::milliseconds silenceLimit,
+                       const std::function<void(std::string_view)>& onData, bool* connected);
 
 }  // namespace korrin::platform

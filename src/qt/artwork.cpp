@@ -189,16 +189,18 @@ QPixmap TitlePicture() {
     return pixmap;
 }
 
+QPixmap WindowIconPixmap(int size) {
+    return Canvas(size, [](QPainter& p) {
+        Page(p);
+        p.setPen(QPen(QColor(200, 40, 40), 1.2, Qt::DashLine));
+        p.setBrush(QColor(255, 210, 90));
+        p.drawRect(QRectF(9, 13, 12, 10));
+    });
+}
+
 QIcon WindowIcon() {
     QIcon icon;
-    for (int size : {16, 32}) {
-        icon.addPixmap(Canvas(size, [](QPainter& p) {
-            Page(p);
-            p.setPen(QPen(QColor(200, 40, 40), 1.2, Qt::DashLine));
-            p.setBrush(QColor(255, 210, 90));
-            p.drawRect(QRectF(9, 13, 12, 10));
-        }));
-    }
+    for (int size : {16, 32}) icon.addPixmap(WindowIconPixmap(size));
     return icon;
 }
 

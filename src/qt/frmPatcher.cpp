@@ -1,5 +1,6 @@
 #include "qt/frmPatcher.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFontDatabase>
@@ -11,6 +12,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "catalogue/catalogue.h"
 #include "platform/file_system.h"
 #include "qt/artwork.h"
 #include "qt/dirthing.h"
@@ -95,6 +97,8 @@ frmPatcher::frmPatcher(platform::ProgramFile program, QWidget* parent,
     BuildPatchFrame();
     connection_ = new sckHTTP(frames_[2]);
     connection_->setObjectName(QStringLiteral("sckHTTP"));
+    silenceTimer_ = new QTimer(this);
+    silenceTimer_->setSingleShot(true);
     window::Machine machine{
         platform::FileSystem::Default(),
         settings_,
@@ -102,6 +106,13 @@ frmPatcher::frmPatcher(platform::ProgramFile program, QWidget* parent,
         std::move(program),
         [] { EndProgram(); },
         [this](const std::string& description) { emit reloadRequested(Text(description)); },
+        [this](int seconds) {
+            if (seconds > 0) {
+                silenceTimer_->start(seconds * 1000);
+            } else {
+                silenceTimer_->stop();
+            }
+        },
     };
     window::View& view = *this;
     model_ = std::make_unique<window::WindowModel>(view, std::move(machine));
@@ -299,6 +310,7 @@ void frmPatcher::ForwardEvents() {
         m.sckHTTP_DataArrival(static_cast<std::size_t>(bytesTotal));
     });
     connect(connection_, &sckHTTP::Closed, this, [&m] { m.sckHTTP_Close(); });
+    connect(silenceTimer_, &QTimer::timeout, this, [&m] { m.tmrSilence_Timer(); });
     connect(connection_, &sckHTTP::Error, this,
             [&m](const QString& reason) { m.sckHTTP_Error(reason.toLatin1().toStdString()); });
 }
@@ -338,9 +350,25 @@ void frmPatcher::SetText(window::Control control, const std::string& text) {
         notes->setPlainText(Text(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     } else if (auto* label = qobject_cast<QLabel*>(widget)) {
         label->setText(Text(text));
+        ToolTipWhereCut(label, Text(text));
     } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
         button->setText(Text(text));
+        ToolTipWhereCut(button, Text(text));
     }
+}
+
+void frmPatcher::ToolTipWhereCut(QWidget* control, const QString& text) {
+    bool cut = false;
+    if (auto* label = qobject_cast<QLabel*>(control); label && label->wordWrap()) {
+        const QRect needed = label->fontMetrics().boundingRect(
+            QRect(0, 0, label->contentsRect().width(), QWIDGETSIZE_MAX), Qt::TextWordWrap, text);
+        // A word longer than a line is not broken: it runs past the right edge.
+        cut = needed.height() > label->contentsRect().height() ||
+              needed.width() > label->contentsRect().width();
+    } else {
+        cut = control->sizeHint().width() > control->width();
+    }
+    control->setToolTip(cut ? text : QString());
 }
 
 void frmPatcher::SetVisible(window::Control control, bool visible) {
@@ -353,7 +381,15 @@ void frmPatcher::SetOption(int index) {
 
 void frmPatcher::SetListEntries(const std::vector<std::string>& entries) {
     patchList_->clear();
-    for (const std::string& entry : entries) patchList_->addItem(Text(entry));
+    const QFontMetrics metrics = patchList_->fontMetrics();
+    // The margin the list's rows keep on either side of their text.
+    const int room = patchList_->viewport()->width() - 2 * patchList_->spacing() - 6;
+    for (const std::string& entry : entries) {
+        auto* item = new QListWidgetItem(Text(entry), patchList_);
+        // What shows of an entry is its title: the file name lies beyond the right edge.
+        const QString title = Text(entry.substr(0, entry.find(catalogue::kEntryLink)));
+        if (metrics.horizontalAdvance(title) > room) item->setToolTip(title);
+    }
 }
 
 void frmPatcher::SetListIndex(int row) {
@@ -362,6 +398,21 @@ void frmPatcher::SetListIndex(int row) {
 
 void frmPatcher::SetProgressWidth(int pixels) {
     progressBar_->resize(pixels, progressBar_->height());
+}
+
+void frmPatcher::ShowBusy(bool busy) {
+    if (busy) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else {
+        QApplication::restoreOverrideCursor();
+    }
+}
+
+void frmPatcher::Repaint() {
+    // Paint and timer events only: a click would start a second Apply, and the update's socket
+    // events could reload the window under the running one.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
+                                    QEventLoop::ExcludeSocketNotifiers);
 }
 
 void frmPatcher::ShowMessage(const std::string& text) {

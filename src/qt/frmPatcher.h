@@ -7,6 +7,7 @@
 
 #include <QLabel>
 #include <QString>
+#include <QTimer>
 #include <QWidget>
 #include <array>
 #include <functional>
@@ -68,6 +69,8 @@ class frmPatcher : public QWidget, private window::View {
     void SetListEntries(const std::vector<std::string>& entries) override;
     void SetListIndex(int row) override;
     void SetProgressWidth(int pixels) override;
+    void ShowBusy(bool busy) override;
+    void Repaint() override;
     void ShowMessage(const std::string& text) override;
     std::optional<std::string> BrowseFolder() override;
 
@@ -80,6 +83,8 @@ class frmPatcher : public QWidget, private window::View {
     void BuildPatchFrame();
     void AddSeparator(QWidget* frame, int index, int x1, int y1, int x2, bool highlight);
     void ForwardEvents();
+    // The whole text as a tooltip where the control cuts it, and none where it shows whole.
+    void ToolTipWhereCut(QWidget* control, const QString& text);
 
     QFrame* tabStrip_ = nullptr;                    // Picture1
     std::array<ClickableLabel*, 4> tabIcons_{};     // tabPick
@@ -105,6 +110,7 @@ class frmPatcher : public QWidget, private window::View {
 
     QtSettingsStore settings_;
     sckHTTP* connection_ = nullptr;
+    QTimer* silenceTimer_ = nullptr;  // the update's wait for its server
     std::unique_ptr<window::WindowModel> model_;
 };
 

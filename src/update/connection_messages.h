@@ -8,6 +8,17 @@
 
 namespace korrin::update {
 
+// How long an update waits for the server to connect or to send its next bytes before it gives
+// up: a server that accepts and then says nothing would otherwise hold the update forever.
+inline constexpr int kSilenceLimitSeconds = 30;
+
+// The server was silent for seconds: the connection was closed and nothing was run.
+inline std::string TimedOutMessage(std::string_view host, int seconds) {
+    return "The update server \"" + std::string(host) + "\" sent nothing for " +
+           std::to_string(seconds) + (seconds == 1 ? " second" : " seconds") +
+           ". The connection was closed and no update was made.";
+}
+
 // The connection could not be made: nothing was sent.
 inline std::string ConnectFailedMessage(std::string_view host, std::string_view reason) {
     return "Cannot connect to the update server \"" + std::string(host) +

@@ -44,6 +44,19 @@ UpdateOutcome RunUpdate(platform::FileSystem& fs, const std::string& programFold
             std::move(result.notes)};
 }
 
+std::string MessageWithSteps(const UpdateOutcome& outcome, std::size_t listed) {
+    std::string text = outcome.message;
+    if (!outcome.completed || outcome.notes.empty()) return text;
+    text += "\n\nThese steps of the update were not done:";
+    for (std::size_t i = 0; i < outcome.notes.size() && i < listed; ++i) {
+        text += "\n" + outcome.notes[i];
+    }
+    if (outcome.notes.size() > listed) {
+        text += "\nand " + std::to_string(outcome.notes.size() - listed) + " more.";
+    }
+    return text;
+}
+
 UpdateOutcome FinishUpdate(platform::FileSystem& fs, const std::string& programFolder,
                            const Reception& reception, std::string_view ownExecutableName) {
     const ResponseVerdict verdict = JudgeResponse(reception);

@@ -29,6 +29,10 @@ struct UpdateOutcome {
 UpdateOutcome RunUpdate(platform::FileSystem& fs, const std::string& programFolder,
                         std::string_view body, std::string_view ownExecutableName);
 
+// The message box's text for an outcome: its message and, after a completed update whose script
+// could not do every step, those steps, the first `listed` of them and then how many more.
+std::string MessageWithSteps(const UpdateOutcome& outcome, std::size_t listed = 10);
+
 // Judges the finished reception (see JudgeResponse) and, when its body is usable, runs it.
 UpdateOutcome FinishUpdate(platform::FileSystem& fs, const std::string& programFolder,
                            const Reception& reception, std::string_view ownExecutableName);

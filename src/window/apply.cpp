@@ -15,8 +15,14 @@ void WindowModel::cmdApply_Click() {
     request.targetPath = txtDir_;  // UTF-8, the file system's own encoding here
     request.secondOption = chosenOption_ == 1;
     request.value = Utf8ToLatin1(txtValue_);
+    // A target of a gigabyte takes a second or two: the window repaints meanwhile and shows
+    // that it is busy. The state stays on this thread; Apply's own threads never see it.
+    view_.ShowBusy(true);
+    const patch::ApplyResult result =
+        patch::ApplyPatch(machine_.fs, request, [this] { view_.Repaint(); });
+    view_.ShowBusy(false);
     // The message may quote the path, which is in the file system's own encoding.
-    view_.ShowMessage(patch::ApplyPatch(machine_.fs, request).message);
+    view_.ShowMessage(result.message);
 }
 
 }  // namespace korrin::window

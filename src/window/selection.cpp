@@ -17,11 +17,10 @@ void WindowModel::lstPatch_Click() {
     // the kind, bytes or signatures of an earlier one.
     selection_ = patch::ApplyRequest::ForDefinition(view);
 
-    // Controls that the file does not set keep what they show.
-    if (view.description) {
-        description_ = Latin1ToUtf8(*view.description);
-        view_.SetText(Control::lblDescription, description_);
-    }
+    // A definition without a description shows none, rather than the one selected before.
+    description_ = Latin1ToUtf8(view.description.value_or(""));
+    view_.SetText(Control::lblDescription, description_);
+    // The other controls that the file does not set keep what they show.
     if (!view.hasParam) return;
     if (view.firstOption) {
         chosenOption_ = 0;

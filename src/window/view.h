@@ -35,6 +35,11 @@ class View {
     virtual void SetListIndex(int row) = 0;
     // perDone's width in pixels; the box around it is kBarBoxPixels wide.
     virtual void SetProgressWidth(int pixels) = 0;
+    // Shows that the window is busy (a wait cursor) while a long Apply runs, or no longer.
+    virtual void ShowBusy(bool busy) = 0;
+    // Called every few tens of milliseconds while the window is busy: repaints the window and
+    // handles nothing the user does, so that it stays alive and no second Apply starts.
+    virtual void Repaint() = 0;
     // A message box with one OK button; returns once the user has dismissed it.
     virtual void ShowMessage(const std::string& text) = 0;
     // Lets the user pick or type a folder under the title "Select vplaces.exe". None when the

@@ -39,6 +39,10 @@ struct Machine {
     // one loaded with ReloadAfterUpdate(description). Called from inside a handler, so the
     // front end must do it later, from its event loop.
     std::function<void(const std::string& description)> reload;
+    // Arms the update's silence timer for that many seconds, replacing any earlier one, or
+    // disarms it with 0. When it runs out the front end calls tmrSilence_Timer, from its event
+    // loop. Empty: an update waits as long as the connection lasts.
+    std::function<void(int seconds)> armSilenceTimer;
 };
 
 class WindowModel {
@@ -65,6 +69,8 @@ class WindowModel {
     // The connection could not be made or broke; reason is the network layer's own words, one
     // byte per character. No other event follows for that connection.
     void sckHTTP_Error(const std::string& reason);
+    // The update's server stayed silent for update::kSilenceLimitSeconds.
+    void tmrSilence_Timer();
 
     // What the user does to the controls, forwarded by the front end. Each changes the state and
     // raises the control's event as the control itself would.
@@ -100,6 +106,7 @@ class WindowModel {
     void SetText(Control control, std::string& field, const std::string& text);
     void SetOptionsShown(bool shown);
     void ShowMessage(const std::string& latin1);
+    void ArmSilenceTimer(int seconds);
 
     View& view_;
     Machine machine_;
@@ -124,6 +131,9 @@ class WindowModel {
     std::string updatePath_;
     update::Reception reception_;   // receiveBuffer and contentLength of the current connection
     bool updateConnected_ = false;  // the current update's connection came up
+    bool updateWaiting_ = false;    // an update is connecting or receiving
+    std::string updateHost_;        // its host, for messages
+    std::string updateHostHeader_;  // its "Host:" header's text
 };
 
 }  // namespace korrin::window

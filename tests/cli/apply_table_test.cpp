@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/number.h"
 #include "run_process.h"
 #include "temp_folder.h"
 
@@ -31,14 +32,23 @@ TEST(ApplyTable, CommandLineGivesTheWindowsBytesAndMessage) {
         const ProcessResult run = RunProcess(KORRIN_PATCH_BINARY, args, program.path().string());
 
         const std::string message = c.MessageFor(target) + "\n";
+        // Where the window writes what the number rule makes of any text, the command line
+        // warns of a "num" value read as another number and refuses one with no number in it.
+        const bool num = c.value && c.definition.find("param:num") != std::string::npos;
+        const bool warned = num && run.err.starts_with("korrin-patch apply: warning: --value");
+        const std::string err = run.err.substr(warned ? run.err.find('\n') + 1 : 0);
+        if (num && !BeginsWithNumber(*c.value)) {
+            EXPECT_EQ(run.status, 2);
+            continue;
+        }
         if (c.message == kCompleted) {
             EXPECT_EQ(run.status, 0);
             EXPECT_EQ(run.out, message);
-            EXPECT_EQ(run.err, "");
+            EXPECT_EQ(err, "");
         } else {
             EXPECT_EQ(run.status, 1);
             EXPECT_EQ(run.out, "");
-            EXPECT_EQ(run.err, message);
+            EXPECT_EQ(err, message);
         }
         if (c.target) {
             EXPECT_EQ(targetFolder.Read("vplaces.exe"), c.Expected());

@@ -13,6 +13,7 @@
 #   ls DIR              list the files of WORK/DIR
 #   serve DIR [PORT]    serve WORK/DIR over HTTP/1.0 on loopback, on PORT or a free port, which
 #                       is @PORT@ in later steps
+#   silent              a loopback server that accepts and never answers, @PORT@ in later steps
 #   busy FILE           make WORK/FILE a running program (a copy of sleep), which may not be
 #                       written while it runs
 # In ARGS @DATA@, @WORK@ and @PORT@ stand for DATA_DIR, a fresh temporary folder and the port;
@@ -107,6 +108,27 @@ serve() {
   exit 1
 }
 
+silent() {
+  python3 -u -c '
+import socket, time
+s = socket.socket()
+s.bind(("127.0.0.1", 0))
+s.listen(8)
+print("port", s.getsockname()[1])
+held = []
+while True:
+    held.append(s.accept()[0])
+' >"$work/.server" 2>&1 &
+  server_pid=$!
+  for _ in $(seq 100); do
+    port=$(sed -n 's/^port \([0-9][0-9]*\)$/\1/p' "$work/.server" | head -n1)
+    [ -n "$port" ] && return 0
+    sleep 0.1
+  done
+  echo "the silent server did not start" >&2
+  exit 1
+}
+
 busy() {
   local file="$work/$1"
   mkdir -p "$(dirname "$file")"
@@ -162,6 +184,9 @@ while IFS= read -r line || [ -n "$line" ]; do
       ;;
     serve)
       serve $rest
+      ;;
+    silent)
+      silent
       ;;
     busy)
       busy "$rest"

@@ -2,11 +2,17 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 #include <filesystem>
 
+#include "apply_table.h"
+#include "common/latin1.h"
 #include "faulty_file_system.h"
-#include "patch/vp_patch.h"
+#include "patch/inspect.h"
 #include "target_checks.h"
 #include "temp_folder.h"
 
@@ -48,13 +54,79 @@ ApplyRequest RequestFor(const std::string& path, const Patch& p) {
     return r;
 }
 
-// The bytes of every kind and mode are pinned by the shared table (tests/data/apply_table.txt),
-// which the window, korrin-patch and ApplyPatch itself all run.
+// The bytes and messages of every kind and mode: the shared table, which the window and
+// korrin-patch run too. What check foretells for each case (Inspect) must be what Apply does.
+TEST(ApplyPatch, EveryCaseOfTheSharedTable) {
+    platform::FileSystem& fs = RealFs();
+    for (const testing::ApplyCase& c :
+         testing::ReadApplyTable(KORRIN_TEST_DATA "/apply_table.txt")) {
+        SCOPED_TRACE(c.name);
+        const TempFolder dir;
+        const std::string path = c.target ? dir.Write("vplaces.exe", *c.target) : dir.file("none");
+        const catalogue::DefinitionView view = catalogue::ParseDefinition(c.definition);
+        ApplyRequest request = ApplyRequest::ForDefinition(view);
+        request.targetPath = path;
+        request.secondOption = c.option == 2;
+        if (c.value) request.value = Utf8ToLatin1(*c.value);
+        // Inspect reads the defaults only: it can foretell the cases that keep them.
+        const bool defaults = !c.value && c.option.value_or(1) == 1;
+        const Inspection inspection = Inspect(fs, path, {&view, 1}, 8);
+
+        const ApplyResult result = ApplyPatch(fs, request);
+        EXPECT_EQ(result.message, c.MessageFor(path));
+        if (c.target) {
+            EXPECT_EQ(dir.Read("vplaces.exe"), c.Expected());
+        }
+        if (!inspection.read) {
+            EXPECT_EQ(inspection.message, path + std::string(kDoesNotExistSuffix));
+        } else if (defaults) {
+            EXPECT_EQ(inspection.entries[0].rehearsal.outcome, result.outcome);
+            EXPECT_EQ(inspection.entries[0].rehearsal.message, result.message);
+        }
+    }
+}
+
+#ifndef _WIN32
+// Modes, owners and symbolic links as POSIX has them; the attributes Windows keeps are tested in
+// save_fault_win32_test.cpp.
+
+// The copy that replaces the target takes its mode (set-id bits too) and owner, and through a
+// symbolic link the file it names is replaced, never the link.
+TEST(ApplyPatch, ReplacesTheRealFileWithItsModeAndOwner) {
+    const TempFolder dir;
+    std::filesystem::create_directory(dir.path() / "real");
+    std::filesystem::create_directory(dir.path() / "link");
+    const std::string real = dir.Write("real/vplaces.exe", kTarget);
+    const std::string link = dir.file("link/vplaces.exe");
+    std::filesystem::create_symlink("../real/vplaces.exe", link);
+    // Only a privileged user may give a file to someone else; elsewhere the owner stays ours.
+    const bool givenAway = ::chown(real.c_str(), 4242, 4243) == 0;
+    ASSERT_EQ(::chmod(real.c_str(), 04751), 0);  // after the owner, which clears set-id bits
+
+    const ApplyResult result = ApplyPatch(RealFs(), RequestFor(link, Yn("EB", "74", "A1")));
+    EXPECT_EQ(result.message, kPatchCompletedMessage);
+    EXPECT_EQ(dir.Read("real/vplaces.exe"), "\x01\xA1\xEB\x00\x02\xB2\x00\x00\x03\xA1\x00"s);
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    struct stat after {};
+    ASSERT_EQ(::stat(real.c_str(), &after), 0);
+    EXPECT_EQ(after.st_mode & 07777, 04751u);
+    if (givenAway) {
+        EXPECT_EQ(after.st_uid, 4242u);
+        EXPECT_EQ(after.st_gid, 4243u);
+    }
+    EXPECT_THAT(EntriesOf(dir, "real"), ElementsAre("vplaces.exe"));
+    EXPECT_THAT(EntriesOf(dir, "link"), ElementsAre("vplaces.exe"));
+}
+#endif
 
 TEST(ApplyPatch, TellsWhyNothingWasWritten) {
     const TempFolder dir;
     const std::string path = dir.Write("vplaces.exe", kTarget);
     std::filesystem::create_directory(dir.path() / "folder.exe");
+#ifndef _WIN32
+    // A pipe whose name the existence test reads as a wildcard: reading it would block.
+    ASSERT_EQ(::mkfifo(dir.file("v*.exe").c_str(), 0600), 0);
+#endif
     dir.Write(".hidden.exe", kTarget);
     const Patch yn = Yn("EB", "74", "A1");
 
@@ -66,7 +138,7 @@ TEST(ApplyPatch, TellsWhyNothingWasWritten) {
     };
     const std::string missing =
         " does not exist. Please verify the path is right in the 'Find' tab";
-    const Case cases[] = {
+    std::vector<Case> cases = {
         {dir.file("nothing.exe"),
          {},
          ApplyOutcome::kTargetMissing,
@@ -97,6 +169,13 @@ TEST(ApplyPatch, TellsWhyNothingWasWritten) {
          "This patch cannot be applied because its definition is incomplete: it has no "
          "\"location:\" line; its \"param:\" line is empty. Nothing was changed."},
     };
+#ifndef _WIN32
+    cases.push_back(
+        {dir.file("v*.exe"),
+         {},
+         ApplyOutcome::kLoadFailed,
+         "VPLACES.EXE could not be loaded: " + dir.file("v*.exe") + ": not a regular file"});
+#endif
     for (const Case& c : cases) {
         ApplyRequest request = RequestFor(c.path, yn);
         request.definitionProblems = c.problems;
@@ -105,7 +184,11 @@ TEST(ApplyPatch, TellsWhyNothingWasWritten) {
         EXPECT_EQ(result.message, c.message) << c.path;
         EXPECT_EQ(dir.Read("vplaces.exe"), kTarget) << c.path;
     }
+#ifdef _WIN32
     EXPECT_THAT(EntriesOf(dir), ElementsAre(".hidden.exe", "folder.exe", "vplaces.exe"));
+#else
+    EXPECT_THAT(EntriesOf(dir), ElementsAre(".hidden.exe", "folder.exe", "v*.exe", "vplaces.exe"));
+#endif
 }
 
 TEST(ApplyPatch, PassesOnTheEnginesSaveMessages) {

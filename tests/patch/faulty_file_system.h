@@ -10,9 +10,11 @@
 #include <unistd.h>
 #endif
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "forwarding_file_system.h"
 #include "platform/file_system.h"
@@ -43,12 +45,20 @@ class FaultyFileSystem final : public ForwardingFileSystem {
         sweepStep_ = step;
         sweepFault_ = fault;
     }
-    // How many steps have been taken so far.
+    // Runs action right before step number `step`, as another program would act then.
+    void OnStep(int step, std::function<void()> action) {
+        actionStep_ = step;
+        action_ = std::move(action);
+    }
+    // How many steps have been taken so far, and which.
     int steps() const { return steps_; }
+    const std::vector<std::string>& taken() const { return taken_; }
 
     // Whether step fails now, and with what.
     Status Step(std::string_view step) {
         ++steps_;
+        taken_.emplace_back(step);
+        if (steps_ == actionStep_ && action_) action_();
         if (Here(Fault::kKillBefore)) Die();
         // A full disk still lets files be removed.
         const bool full =
@@ -70,9 +80,11 @@ class FaultyFileSystem final : public ForwardingFileSystem {
     Status RenameFile(const std::string& from, const std::string& to) override {
         return Pass("RenameFile", [&] { return real().RenameFile(from, to); });
     }
-    Status ReadWholeFile(const std::string& p, platform::PageBuffer* out,
-                         platform::FileInfo* info) override {
-        return real().ReadWholeFile(p, out, info);
+    // Reading is no step: the search reads on while the save's first steps run on another
+    // thread, and the steps must come in the same order every time.
+    Status OpenForReading(const std::string& p, std::unique_ptr<platform::ReadableFile>* file,
+                          platform::FileInfo* info) override {
+        return real().OpenForReading(p, file, info);
     }
     Status Stat(const std::string& p, platform::FileInfo* info) override {
         return Pass("Stat", [&] { return real().Stat(p, info); });
@@ -203,6 +215,9 @@ class FaultyFileSystem final : public ForwardingFileSystem {
     int failures_;
 
     int steps_ = 0;
+    std::vector<std::string> taken_;
+    int actionStep_ = 0;
+    std::function<void()> action_;
     int sweepStep_ = 0;
     Fault sweepFault_ = Fault::kNone;
 };

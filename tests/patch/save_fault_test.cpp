@@ -1,4 +1,4 @@
-// Real faults of the operating system while the target is saved: whatever fails, the target
+// Real faults of the operating system while Apply saves the target: whatever fails, the target
 // keeps its bytes and no temporary file is left beside it.
 
 #include <fcntl.h>
@@ -15,7 +15,7 @@
 #include <filesystem>
 #include <thread>
 
-#include "patch/vp_patch.h"
+#include "patch/apply.h"
 #include "target_checks.h"
 #include "temp_folder.h"
 
@@ -32,11 +32,14 @@ std::string Filler(std::size_t size) {
     return data;
 }
 
-// Loads path, changes its first byte after "\x00\x01" and saves it; returns the save's status.
-int PatchAndSave(vpPatch& engine, const std::string& path) {
-    if (engine.LoadExe(path) != 1) return -1;
-    if (engine.PatchBytes(std::string("\x00\x01", 2), "\xEE") != 1) return -1;
-    return engine.SaveExe(path);
+// Writes EE after "\x00\x01", or after "ELF", in the target at path.
+ApplyResult PatchAndSave(const std::string& path, const char* signature = "0001") {
+    ApplyRequest request;
+    request.targetPath = path;
+    request.valueKind = catalogue::ValueKind::kYesNo;
+    request.onBytes = "EE";
+    request.locationList = signature;
+    return ApplyPatch(platform::FileSystem::Default(), request);
 }
 
 // A file system that fills up at every point of the save, and a file size limit at every point,
@@ -67,13 +70,10 @@ TEST(SaveFault, RunningExecutable) {
     const bool busy = fd < 0 && errno == ETXTBSY;
     if (fd >= 0) ::close(fd);
 
-    vpPatch engine(platform::FileSystem::Default());
-    int status = -1;
+    ApplyResult result;
     std::string bytes;
     if (running && busy) {
-        ASSERT_EQ(engine.LoadExe(path), 1);  // reading a running program is allowed
-        ASSERT_EQ(engine.PatchBytes("ELF", "\x01"), 1);
-        status = engine.SaveExe(path);
+        result = PatchAndSave(path, "454C46");  // reading a running program is allowed
         bytes = dir.Read("vplaces.exe");
     }
     ::kill(child, SIGKILL);
@@ -81,8 +81,7 @@ TEST(SaveFault, RunningExecutable) {
     if (!running) GTEST_SKIP() << "the copy of /bin/sleep did not start";
     if (!busy) GTEST_SKIP() << "this kernel lets a running program's file be written";
 
-    EXPECT_EQ(status, 0);
-    EXPECT_EQ(engine.message(), kTargetOpenMessage);
+    EXPECT_EQ(result.message, kTargetOpenMessage);
     EXPECT_EQ(bytes, before);
     EXPECT_THAT(EntriesOf(dir), ElementsAre("vplaces.exe"));
 }
@@ -152,32 +151,19 @@ TEST(SaveFault, LockHeldByAnotherProcess) {
         const TempFolder dir;
         const std::string before = Filler(8192);
         const std::string path = dir.Write("vplaces.exe", before);
-        int status = -1;
-        std::string message;
+        ApplyResult result;
         {
             const LockHolder holder(path, lock);
             ASSERT_TRUE(holder.held()) << name;
-            vpPatch engine(platform::FileSystem::Default());
-            status = PatchAndSave(engine, path);
-            message = engine.message();
+            result = PatchAndSave(path);
         }
-        EXPECT_EQ(status, 0) << name;
-        EXPECT_EQ(message, kTargetOpenMessage) << name;
+        EXPECT_EQ(result.message, kTargetOpenMessage) << name;
         EXPECT_EQ(dir.Read("vplaces.exe"), before) << name;
         EXPECT_THAT(EntriesOf(dir), ElementsAre("vplaces.exe")) << name;
 
         // Once the lock is gone the same save goes through.
-        vpPatch engine(platform::FileSystem::Default());
-        EXPECT_EQ(PatchAndSave(engine, path), 1) << name;
+        EXPECT_TRUE(PatchAndSave(path).succeeded()) << name;
     }
-}
-
-TEST(LoadFault, MissingFolder) {
-    const TempFolder dir;
-    vpPatch engine(platform::FileSystem::Default());
-    EXPECT_EQ(engine.LoadExe(dir.file("no such folder/vplaces.exe")), 0);
-    EXPECT_EQ(engine.message(), kInvalidPathMessage);
-    EXPECT_TRUE(EntriesOf(dir).empty());
 }
 
 }  // namespace

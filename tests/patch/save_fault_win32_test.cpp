@@ -10,7 +10,6 @@
 #include <string>
 
 #include "patch/apply.h"
-#include "patch/vp_patch.h"
 #include "target_checks.h"
 #include "temp_folder.h"
 
@@ -71,10 +70,14 @@ DWORD Attributes(const std::string& path) {
     return ::GetFileAttributesW(std::filesystem::path(path).wstring().c_str());
 }
 
-// Loads path, changes the byte after "MZ" and saves; the save's status.
-int PatchAndSave(vpPatch& engine, const std::string& path) {
-    if (engine.LoadExe(path) != 1 || engine.PatchBytes("MZ", "\xEE") != 1) return -1;
-    return engine.SaveExe(path);
+// Writes EE after "MZ" in the target at path.
+ApplyResult PatchAndSave(const std::string& path) {
+    ApplyRequest request;
+    request.targetPath = path;
+    request.valueKind = catalogue::ValueKind::kYesNo;
+    request.onBytes = "EE";
+    request.locationList = "4D5A";
+    return ApplyPatch(platform::FileSystem::Default(), request);
 }
 
 TEST(SaveFault, HeldOrReadOnlyTargetGetsTheOpenMessageAndStaysAsItWas) {
@@ -99,7 +102,6 @@ TEST(SaveFault, HeldOrReadOnlyTargetGetsTheOpenMessageAndStaysAsItWas) {
         }
         const std::string before = dir.Read("vplaces.exe");
         const DWORD attributes = Attributes(path);
-        int status = -1;
         std::string message;
         {
             const char* verbs[] = {"", "lock", "open", ""};
@@ -111,11 +113,8 @@ TEST(SaveFault, HeldOrReadOnlyTargetGetsTheOpenMessageAndStaysAsItWas) {
                                verb.empty() ? "" : verb + " \"" + path + "\"");
                 ASSERT_TRUE(holder->held()) << name;
             }
-            vpPatch engine(platform::FileSystem::Default());
-            status = PatchAndSave(engine, path);
-            message = engine.message();
+            message = PatchAndSave(path).message;
         }
-        EXPECT_EQ(status, 0) << name;
         EXPECT_EQ(message, kTargetOpenMessage) << name;
         EXPECT_EQ(dir.Read("vplaces.exe"), before) << name;
         EXPECT_EQ(Attributes(path), attributes) << name;
@@ -123,8 +122,7 @@ TEST(SaveFault, HeldOrReadOnlyTargetGetsTheOpenMessageAndStaysAsItWas) {
         if (hold == Hold::kReadOnly) continue;
 
         // Once the program lets go, the same save goes through.
-        vpPatch engine(platform::FileSystem::Default());
-        EXPECT_EQ(PatchAndSave(engine, path), 1) << name << ": " << engine.message();
+        EXPECT_EQ(PatchAndSave(path).message, kPatchCompletedMessage) << name;
         EXPECT_EQ(Attributes(path), attributes) << name;
     }
 }
@@ -150,8 +148,7 @@ TEST(ApplyOnWindows, EitherSeparatorNamesTheSameFile) {
     for (const Case& c : cases) {
         EXPECT_EQ(TargetExists(platform::FileSystem::Default(), c.path), c.exists) << c.path;
         if (!c.exists) continue;
-        vpPatch engine(platform::FileSystem::Default());
-        EXPECT_EQ(PatchAndSave(engine, c.path), 1) << c.path << ": " << engine.message();
+        EXPECT_EQ(PatchAndSave(c.path).message, kPatchCompletedMessage) << c.path;
         EXPECT_THAT(EntriesOf(dir, "sub"), ElementsAre(".hidden.exe", "vplaces.exe")) << c.path;
     }
     EXPECT_EQ(dir.Read("sub/vplaces.exe"), "MZ\xEE\x02");
@@ -171,8 +168,7 @@ TEST(SaveFault, KilledSavesCopyGoesAndARunningSavesStays) {
                     .NewTempFile(dir.folder(), stem, &running, &runningPath)
                     .ok());
 
-    vpPatch engine(platform::FileSystem::Default());
-    EXPECT_EQ(PatchAndSave(engine, path), 1) << engine.message();
+    EXPECT_EQ(PatchAndSave(path).message, kPatchCompletedMessage);
     EXPECT_EQ(dir.Read("vplaces.exe"), "MZ\xEE\x02");
     EXPECT_THAT(EntriesOf(dir),
                 ElementsAre(std::filesystem::path(runningPath).filename().string(), "vplaces.exe"));

@@ -1,8 +1,10 @@
-// A fault at every step of a save, in turn: each step failing once, the disk filling up from each
-// step on, the process killed before, halfway through and after each step, and, with real faults,
-// a file size limit and a full file system at every point of the write. After each trial the
-// target is byte for byte the file it was or the patched one, and once the next save is done no
-// temporary file is left beside it.
+// A fault at every step of Apply's save, in turn: each step failing once, the disk filling up
+// from each step on, the process killed before, halfway through and after each step, another
+// program changing the target at each step, and, with real faults, a file size limit and a full
+// file system at every point of the write. The save's first half (the copy and its flush) runs
+// on a second thread while the target is searched, so these faults fall during the search too.
+// After each trial the target is byte for byte the file it was or the patched one, and once
+// the next Apply is done no temporary file is left beside it.
 //
 // Each test prints its figures ("trials", "corrupted"), which docs/reliability.md gathers.
 
@@ -17,6 +19,7 @@
 #include <unistd.h>
 #endif
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -24,7 +27,7 @@
 #include <optional>
 
 #include "faulty_file_system.h"
-#include "patch/vp_patch.h"
+#include "patch/apply.h"
 #include "target_checks.h"
 #include "temp_folder.h"
 
@@ -37,64 +40,34 @@ using korrin::testing::TempFolder;
 using Fault = FaultyFileSystem::Fault;
 using ::testing::ElementsAre;
 
-// The large enough file: the system copies it in more than one piece, and a write cut halfway
+// Large enough that the system copies it in more than one piece, and a write cut halfway
 // leaves a part of it.
 constexpr std::size_t kSize = 3 * 4096 + 123;
 
 // Bytes in which "\x11" occurs once near the start and "\x33" once near the end, so that the
-// bytes the engine changes after them lie in different halves and pages of the file.
-std::string Original(std::size_t size) {
-    std::string data(size, '\0');
-    for (std::size_t i = 0; i < size; ++i) data[i] = static_cast<char>(0x40 + i % 61);
+// bytes Apply changes after them lie in different halves and pages of the file.
+std::string Original() {
+    std::string data(kSize, '\0');
+    for (std::size_t i = 0; i < kSize; ++i) data[i] = static_cast<char>(0x40 + i % 61);
     data[10] = '\x11';
-    data[size - 10] = '\x33';
+    data[kSize - 10] = '\x33';
     return data;
 }
 
-// How the file on disk stands to the loaded one when the save comes.
-enum class Since { kUnchanged, kWritten, kReplaced, kRemoved };
-
-const char* Name(Since since) {
-    switch (since) {
-        case Since::kUnchanged:
-            return "unchanged since the load";
-        case Since::kWritten:
-            return "written to since the load";
-        case Since::kReplaced:
-            return "replaced since the load";
-        case Since::kRemoved:
-            return "removed since the load";
-    }
-    return "";
+std::string Patched() {
+    std::string data = Original();
+    data[11] = '\xAA';
+    data[kSize - 9] = '\xBB';
+    return data;
 }
 
-// Loads and patches the target, then changes it on disk as since says. Returns what the file then
-// holds, none when it is gone.
-std::optional<std::string> LoadPatchAndChange(vpPatch& engine, const TempFolder& dir, Since since) {
-    const std::string path = dir.file("vplaces.exe");
-    if (engine.LoadExe(path) != 1 || engine.PatchBytes("\x11", "\xAA") != 1 ||
-        engine.PatchBytes("\x33", "\xBB") != 1) {
-        ADD_FAILURE() << "the engine did not load and patch the target";
-    }
-    std::string now(engine.exeData());
-    now[now.size() / 4] = '\x01';  // in the first half, which a write cut halfway has put
-    switch (since) {
-        case Since::kUnchanged:
-            return dir.Read("vplaces.exe");
-        case Since::kWritten:
-            // Same file, same size: only its times tell that it changed.
-            dir.Write("vplaces.exe", now);
-            std::filesystem::last_write_time(path, std::filesystem::file_time_type{});
-            return now;
-        case Since::kReplaced:
-            dir.Write("replacement", now);
-            std::filesystem::rename(dir.file("replacement"), path);
-            return now;
-        case Since::kRemoved:
-            std::filesystem::remove(path);
-            return std::nullopt;
-    }
-    return std::nullopt;
+ApplyRequest Request(const TempFolder& dir) {
+    ApplyRequest request;
+    request.targetPath = dir.file("vplaces.exe");
+    request.valueKind = catalogue::ValueKind::kYesNo;
+    request.onBytes = "AA,BB";
+    request.locationList = "11,33";
+    return request;
 }
 
 std::optional<std::string> Contents(const TempFolder& dir) {
@@ -112,73 +85,57 @@ struct Figures {
     }
 };
 
-// Counts the trial, and a corrupted file when the target is neither what it was nor patched.
-void Judge(Figures& figures, const std::optional<std::string>& before,
-           const std::optional<std::string>& after, const std::string& patched,
-           const std::string& trial) {
+// Counts the trial, and a corrupted file when the target is neither what it was nor patched;
+// what Apply said must be what happened.
+void Judge(Figures& figures, const std::optional<std::string>& before, const TempFolder& dir,
+           const ApplyResult& result, const std::string& trial) {
     ++figures.trials;
+    const std::optional<std::string> after = Contents(dir);
     const bool kept = after == before;
-    const bool done = after == patched;
+    const bool done = after == Patched();
     if (!kept && !done) ++figures.corrupted;
     EXPECT_TRUE(kept || done) << trial << ": the file is neither as it was nor patched";
+    if (result.succeeded()) {
+        EXPECT_TRUE(done) << trial << ": saved, but not patched";
+    }
+    if (result.message.ends_with("The file was left as it was.") ||
+        result.message == kTargetChangedMessage) {
+        EXPECT_TRUE(kept) << trial << ": said to be as it was, but not";
+    }
 }
 
-// The save after a failed or killed one: through the real file system, it leaves the folder
+// The Apply after a failed or killed one: through the real file system, it leaves the folder
 // holding the target alone.
-void ExpectCleanNextSave(const TempFolder& dir, const std::string& trial) {
-    const std::string path = dir.file("vplaces.exe");
-    if (!dir.Exists("vplaces.exe")) dir.Write("vplaces.exe", Original(kSize));
-    vpPatch engine(platform::FileSystem::Default());
-    ASSERT_EQ(engine.LoadExe(path), 1) << trial;
-    ASSERT_EQ(engine.SaveExe(path), 1) << trial << ": " << engine.message();
+void ExpectCleanNextApply(const TempFolder& dir, const std::string& trial) {
+    if (!dir.Exists("vplaces.exe")) dir.Write("vplaces.exe", Original());
+    const ApplyResult result = ApplyPatch(platform::FileSystem::Default(), Request(dir));
+    EXPECT_TRUE(result.succeeded()) << trial << ": " << result.message;
     EXPECT_THAT(EntriesOf(dir), ElementsAre("vplaces.exe")) << trial;
 }
 
 TEST(SaveSweep, EveryStepFailingInTurn) {
     Figures figures;
-    for (const Since since :
-         {Since::kUnchanged, Since::kWritten, Since::kReplaced, Since::kRemoved}) {
-        for (const bool inPlace : {false, true}) {
-            if (inPlace && since == Since::kRemoved) continue;  // nothing to write in place
-            for (const Fault fault : {Fault::kFail, Fault::kFailOnward}) {
-                // In place, a disk that refuses every write from some point on leaves no way to
-                // put the old bytes back; the engine says so ("may be damaged"). Only a file
-                // system that allocates on overwrite can fail that way.
-                if (inPlace && fault == Fault::kFailOnward) continue;
-                for (int step = 1;; ++step) {
-                    const std::string trial = std::string(Name(since)) +
-                                              (inPlace ? ", in place" : "") +
-                                              (fault == Fault::kFail ? ", failing" : ", full") +
-                                              " at step " + std::to_string(step);
-                    const TempFolder dir;
-                    dir.Write("vplaces.exe", Original(kSize));
-                    FaultyFileSystem fs(inPlace ? "NewTempFile" : "", "", ErrorCode::kOther, 0);
-                    vpPatch engine(fs);
-                    const std::optional<std::string> before =
-                        LoadPatchAndChange(engine, dir, since);
-                    const std::string patched(engine.exeData());
-                    const int loadSteps = fs.steps();
-                    fs.Sweep(loadSteps + step, fault);
-                    const int status = engine.SaveExe(dir.file("vplaces.exe"));
-                    const bool reached = fs.steps() >= loadSteps + step;
-                    const std::optional<std::string> after = Contents(dir);
-                    Judge(figures, before, after, patched, trial);
-                    // What the engine says is what happened.
-                    if (status == 1) {
-                        EXPECT_TRUE(after == patched) << trial << ": saved, but not patched";
-                    }
-                    if (engine.message().ends_with("The file was left as it was.")) {
-                        EXPECT_TRUE(after == before) << trial << ": said to be as it was, but not";
-                    }
-                    EXPECT_THAT(
-                        EntriesOf(dir),
-                        ::testing::Each(::testing::Not(::testing::StartsWith(".vplaces.exe"))))
-                        << trial;
-                    ExpectCleanNextSave(dir, trial);
-                    if (!reached) {
-                        EXPECT_EQ(status, 1) << trial << ": " << engine.message();
-                        break;
-                    }
+    for (const bool inPlace : {false, true}) {
+        for (const Fault fault : {Fault::kFail, Fault::kFailOnward}) {
+            // In place, a disk that refuses every write from some point on leaves no way to put
+            // the old bytes back; Apply says so ("may be damaged"). Only a file system that
+            // allocates on overwrite can fail that way.
+            if (inPlace && fault == Fault::kFailOnward) continue;
+            for (int step = 1;; ++step) {
+                const std::string trial = std::string(inPlace ? "in place, " : "") +
+                                          (fault == Fault::kFail ? "failing" : "full") +
+                                          " at step " + std::to_string(step);
+                const TempFolder dir;
+                dir.Write("vplaces.exe", Original());
+                FaultyFileSystem fs(inPlace ? "NewTempFile" : "", "", ErrorCode::kOther, 0);
+                fs.Sweep(step, fault);
+                const ApplyResult result = ApplyPatch(fs, Request(dir));
+                Judge(figures, Original(), dir, result, trial);
+                EXPECT_THAT(EntriesOf(dir), ElementsAre("vplaces.exe")) << trial;
+                ExpectCleanNextApply(dir, trial);
+                if (fs.steps() < step) {
+                    EXPECT_TRUE(result.succeeded()) << trial << ": " << result.message;
+                    break;
                 }
             }
         }
@@ -187,63 +144,103 @@ TEST(SaveSweep, EveryStepFailingInTurn) {
 }
 
 #ifndef _WIN32
-// Faults with no Windows form: fork, a file size limit (setrlimit) and a small tmpfs mounted in a
-// private mount namespace. The Windows twins of the killed save and the full disk are in
-// save_fault_win32_test.cpp and the sweep above.
+// Faults with no Windows form: another program writing a file this one has open (Windows
+// refuses it while the save's handle lives), fork, a file size limit (setrlimit) and a small
+// tmpfs in a private mount namespace. The Windows twins of the killed save and the full disk
+// are in save_fault_win32_test.cpp and the sweep of failing steps above.
 
-// The save runs in a child process that a fault kills with SIGKILL; the parent then looks at
-// what is left and saves again.
-TEST(SaveSweep, KilledAtEveryStep) {
+// Another program writes, replaces or removes the target at each step of the save in turn, up
+// to the save's last look at it: Apply must leave the target as that program left it and say
+// so. (What another program does between that look and the rename is a race that no program
+// replacing files by rename can see.)
+TEST(SaveSweep, TargetChangedAtEveryStep) {
+    enum class Change { kWritten, kReplaced, kRemoved };
     Figures figures;
-    for (const Since since : {Since::kUnchanged, Since::kWritten, Since::kRemoved}) {
+    for (const Change change : {Change::kWritten, Change::kReplaced, Change::kRemoved}) {
         for (const bool inPlace : {false, true}) {
-            if (inPlace && since == Since::kRemoved) continue;
-            for (const Fault fault : {Fault::kKillBefore, Fault::kKillHalfway, Fault::kKillAfter}) {
-                // In place, a write cut halfway has put some of the changed bytes and not the
-                // others: only a copy beside the file makes a killed save harmless.
-                if (inPlace && fault == Fault::kKillHalfway) continue;
-                for (int step = 1;; ++step) {
-                    const std::string trial = std::string(Name(since)) +
-                                              (inPlace ? ", in place" : "") + ", killed " +
-                                              (fault == Fault::kKillBefore    ? "before"
-                                               : fault == Fault::kKillHalfway ? "halfway through"
-                                                                              : "after") +
-                                              " step " + std::to_string(step);
-                    const TempFolder dir;
-                    dir.Write("vplaces.exe", Original(kSize));
-                    // What the child will see at the save, worked out here the same way.
-                    std::optional<std::string> before;
-                    std::string patched;
-                    {
-                        const TempFolder scratch;
-                        scratch.Write("vplaces.exe", Original(kSize));
-                        vpPatch engine(platform::FileSystem::Default());
-                        before = LoadPatchAndChange(engine, scratch, since);
-                        patched = engine.exeData();
+            int lastLook = 0;
+            {
+                const TempFolder dir;
+                dir.Write("vplaces.exe", Original());
+                FaultyFileSystem fs(inPlace ? "NewTempFile" : "", "", ErrorCode::kOther, 0);
+                ASSERT_TRUE(ApplyPatch(fs, Request(dir)).succeeded());
+                const auto& taken = fs.taken();
+                lastLook = static_cast<int>(std::find(taken.rbegin(), taken.rend(), "Stat").base() -
+                                            taken.begin());
+            }
+            for (int step = 1; step <= lastLook; ++step) {
+                const std::string trial = "change " + std::to_string(static_cast<int>(change)) +
+                                          (inPlace ? ", in place" : "") + " at step " +
+                                          std::to_string(step);
+                const TempFolder dir;
+                const std::string path = dir.Write("vplaces.exe", Original());
+                std::string other = Original();
+                other[kSize / 4] = '\x01';
+                FaultyFileSystem fs(inPlace ? "NewTempFile" : "", "", ErrorCode::kOther, 0);
+                fs.OnStep(step, [&] {
+                    if (change == Change::kRemoved) {
+                        std::filesystem::remove(path);
+                    } else if (change == Change::kReplaced) {
+                        dir.Write("replacement", other);
+                        std::filesystem::rename(dir.file("replacement"), path);
+                    } else {
+                        // Same file, same size: only its times tell that it changed.
+                        dir.Write("vplaces.exe", other);
+                        std::filesystem::last_write_time(path, std::filesystem::file_time_type{});
                     }
-                    std::cout.flush();
-                    const pid_t child = ::fork();
-                    ASSERT_GE(child, 0);
-                    if (child == 0) {
-                        FaultyFileSystem fs(inPlace ? "NewTempFile" : "", "", ErrorCode::kOther, 0);
-                        vpPatch engine(fs);
-                        LoadPatchAndChange(engine, dir, since);
-                        fs.Sweep(fs.steps() + step, fault);
-                        ::_exit(engine.SaveExe(dir.file("vplaces.exe")) == 1 ? 0 : 1);
-                    }
-                    int wait = 0;
-                    ASSERT_EQ(::waitpid(child, &wait, 0), child);
-                    const std::optional<std::string> after = Contents(dir);
-                    Judge(figures, before, after, patched, trial);
-                    ExpectCleanNextSave(dir, trial);
-                    if (WIFEXITED(wait)) {
-                        // The save took fewer steps: it went through untouched.
-                        EXPECT_EQ(WEXITSTATUS(wait), 0) << trial;
-                        EXPECT_TRUE(after == patched) << trial << ": saved, but not patched";
-                        break;
-                    }
-                    ASSERT_TRUE(WIFSIGNALED(wait) && WTERMSIG(wait) == SIGKILL) << trial;
+                });
+                const ApplyResult result = ApplyPatch(fs, Request(dir));
+                const std::optional<std::string> expected =
+                    change == Change::kRemoved ? std::nullopt : std::optional(other);
+                ++figures.trials;
+                if (Contents(dir) != expected) ++figures.corrupted;
+                EXPECT_TRUE(Contents(dir) == expected) << trial << ": not as the other left it";
+                EXPECT_EQ(result.message, kTargetChangedMessage) << trial;
+                EXPECT_THAT(
+                    EntriesOf(dir),
+                    ::testing::Not(::testing::Contains(::testing::StartsWith(".vplaces.exe"))))
+                    << trial;
+            }
+        }
+    }
+    figures.Print("SaveSweep.TargetChangedAtEveryStep");
+}
+
+// Apply runs in a child process that a fault kills with SIGKILL, the search's thread with it;
+// the parent then looks at what is left and applies again.
+TEST(SaveSweep, KilledAtEveryStep) {
+    // Not in place: a kill between the writes of two changes leaves one of them there. Only a
+    // copy beside the file makes a killed save harmless.
+    Figures figures;
+    {
+        for (const Fault fault : {Fault::kKillBefore, Fault::kKillHalfway, Fault::kKillAfter}) {
+            for (int step = 1;; ++step) {
+                const std::string trial = std::string("killed ") +
+                                          (fault == Fault::kKillBefore    ? "before"
+                                           : fault == Fault::kKillHalfway ? "halfway through"
+                                                                          : "after") +
+                                          " step " + std::to_string(step);
+                const TempFolder dir;
+                dir.Write("vplaces.exe", Original());
+                std::cout.flush();
+                const pid_t child = ::fork();
+                ASSERT_GE(child, 0);
+                if (child == 0) {
+                    FaultyFileSystem fs("", "", ErrorCode::kOther, 0);
+                    fs.Sweep(step, fault);
+                    ::_exit(ApplyPatch(fs, Request(dir)).succeeded() ? 0 : 1);
                 }
+                int wait = 0;
+                ASSERT_EQ(::waitpid(child, &wait, 0), child);
+                const ApplyResult none{ApplyOutcome::kPatchFailed, "killed"};
+                Judge(figures, Original(), dir, none, trial);
+                ExpectCleanNextApply(dir, trial);
+                if (WIFEXITED(wait)) {
+                    // Apply took fewer steps: it went through untouched.
+                    EXPECT_EQ(WEXITSTATUS(wait), 0) << trial;
+                    break;
+                }
+                ASSERT_TRUE(WIFSIGNALED(wait) && WTERMSIG(wait) == SIGKILL) << trial;
             }
         }
     }
@@ -261,27 +258,19 @@ TEST(SaveSweep, FileSizeLimitAtEveryPoint) {
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
 
     Figures figures;
-    for (const Since since : {Since::kUnchanged, Since::kWritten}) {
-        for (std::size_t limit = 0; limit <= kSize + 512; limit += 512) {
-            const std::string trial =
-                std::string(Name(since)) + ", at most " + std::to_string(limit) + " bytes per file";
-            const TempFolder dir;
-            dir.Write("vplaces.exe", Original(kSize));
-            vpPatch engine(platform::FileSystem::Default());
-            const std::optional<std::string> before = LoadPatchAndChange(engine, dir, since);
-            const std::string patched(engine.exeData());
+    for (std::size_t limit = 0; limit <= kSize + 512; limit += 512) {
+        const std::string trial = "at most " + std::to_string(limit) + " bytes per file";
+        const TempFolder dir;
+        dir.Write("vplaces.exe", Original());
+        rlimit capped = saved;
+        capped.rlim_cur = limit;
+        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &capped), 0);
+        const ApplyResult result = ApplyPatch(platform::FileSystem::Default(), Request(dir));
+        ::setrlimit(RLIMIT_FSIZE, &saved);
 
-            rlimit capped = saved;
-            capped.rlim_cur = limit;
-            ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &capped), 0);
-            const int status = engine.SaveExe(dir.file("vplaces.exe"));
-            ::setrlimit(RLIMIT_FSIZE, &saved);
-
-            const std::optional<std::string> after = Contents(dir);
-            Judge(figures, before, after, patched, trial);
-            EXPECT_EQ(status, limit >= kSize ? 1 : 0) << trial << ": " << engine.message();
-            EXPECT_THAT(EntriesOf(dir), ElementsAre("vplaces.exe")) << trial;
-        }
+        Judge(figures, Original(), dir, result, trial);
+        EXPECT_EQ(result.succeeded(), limit >= kSize) << trial << ": " << result.message;
+        EXPECT_THAT(EntriesOf(dir), ElementsAre("vplaces.exe")) << trial;
     }
     ::sigaction(SIGXFSZ, &old, nullptr);
     figures.Print("SaveSweep.FileSizeLimitAtEveryPoint");
@@ -299,31 +288,25 @@ TEST(SaveSweep, FullFileSystemAtEveryPage) {
     const std::size_t page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
     const std::size_t pages = (kSize + page - 1) / page;
     Figures figures;
-    for (const Since since : {Since::kUnchanged, Since::kWritten}) {
-        for (std::size_t spare = 0; spare <= pages + 1; ++spare) {
-            const std::string trial =
-                std::string(Name(since)) + ", " + std::to_string(spare) + " pages spare";
-            const TempFolder dir;
-            const std::string size = "size=" + std::to_string((pages + spare) * page);
-            if (::mount("tmpfs", dir.path().c_str(), "tmpfs", 0, size.c_str()) != 0) {
-                GTEST_SKIP() << "cannot mount a small tmpfs: " << std::strerror(errno);
-            }
-            dir.Write("vplaces.exe", Original(kSize));
-            vpPatch engine(platform::FileSystem::Default());
-            const std::optional<std::string> before = LoadPatchAndChange(engine, dir, since);
-            const std::string patched(engine.exeData());
-            const int status = engine.SaveExe(dir.file("vplaces.exe"));
-            const std::optional<std::string> after = Contents(dir);
-            const std::vector<std::string> entries = EntriesOf(dir);
-            ::umount2(dir.path().c_str(), MNT_DETACH);
-
-            Judge(figures, before, after, patched, trial);
-            EXPECT_EQ(status, spare >= pages ? 1 : 0) << trial << ": " << engine.message();
-            EXPECT_THAT(entries, ElementsAre("vplaces.exe")) << trial;
+    for (std::size_t spare = 0; spare <= pages + 1; ++spare) {
+        const std::string trial = std::to_string(spare) + " pages spare";
+        const TempFolder dir;
+        const std::string size = "size=" + std::to_string((pages + spare) * page);
+        if (::mount("tmpfs", dir.path().c_str(), "tmpfs", 0, size.c_str()) != 0) {
+            GTEST_SKIP() << "cannot mount a small tmpfs: " << std::strerror(errno);
         }
+        dir.Write("vplaces.exe", Original());
+        const ApplyResult result = ApplyPatch(platform::FileSystem::Default(), Request(dir));
+        const std::vector<std::string> entries = EntriesOf(dir);
+        Judge(figures, Original(), dir, result, trial);
+        ::umount2(dir.path().c_str(), MNT_DETACH);
+
+        EXPECT_EQ(result.succeeded(), spare >= pages) << trial << ": " << result.message;
+        EXPECT_THAT(entries, ElementsAre("vplaces.exe")) << trial;
     }
     figures.Print("SaveSweep.FullFileSystemAtEveryPage");
 }
+
 #endif
 
 }  // namespace

@@ -6,21 +6,16 @@ else()
 endif()
 korrin_core_test(patch_test
   patch/apply_test.cpp
+  patch/hex_chunks_test.cpp
   patch/hex_test.cpp
   ${korrin_save_faults}
   patch/save_sweep_test.cpp
-  patch/search_test.cpp
+  patch/target_pass_test.cpp
   patch/value_test.cpp
-  patch/vp_patch_test.cpp
 )
 if(WIN32)
   add_executable(hold_file support/hold_file.cpp)
   target_compile_definitions(patch_test PRIVATE KORRIN_HOLD_FILE="$<TARGET_FILE:hold_file>")
   add_dependencies(patch_test hold_file)
 endif()
-korrin_core_test(patch_rehearse_test
-  patch/hex_chunks_test.cpp
-  patch/occurrences_test.cpp
-  patch/rehearse_test.cpp
-)
 

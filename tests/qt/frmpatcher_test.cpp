@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -142,6 +143,22 @@ class FrmPatcherTest : public QObject {
         korrin::qt::dirthing::SetBrowser([] { return QStringLiteral("/opt/VP"); });
         QTest::mouseClick(Find<QPushButton>(w.get(), "txtPickDIR"), Qt::LeftButton);
         QCOMPARE(path->text(), QStringLiteral("/opt/VP/vplaces.exe"));
+    }
+
+    // Where a control cuts a title, a description or an option caption, its tooltip holds the
+    // whole text; where the text shows whole, there is none.
+    void cutTextsHaveTheirWholeTextAsTooltip() {
+        QTemporaryDir dir;
+        const QByteArray text(120, 'W');
+        korrin::testing::WriteFile(dir.filePath(QStringLiteral("a.pat")),
+                                   "patch:" + text + "\r\ndescription:" + text + "\r\nparam:yn|" +
+                                       text + ":90|Off:E8\r\nlocation:AA\r\n");
+        const auto w = Open(dir.path() + QLatin1Char('/'));
+        const QString whole = QString::fromLatin1(text);
+        QCOMPARE(Find<QListWidget>(w.get(), "lstPatch")->item(0)->toolTip(), whole);
+        QCOMPARE(Find<QLabel>(w.get(), "lblDescription")->toolTip(), whole);
+        QCOMPARE(Find<QWidget>(w.get(), "opOnOff(0)")->toolTip(), whole);
+        QCOMPARE(Find<QWidget>(w.get(), "opOnOff(1)")->toolTip(), QString());
     }
 
     // The user's choices and typing reach Apply, and the path typed is there at the next start.

@@ -129,7 +129,8 @@ class UpdateEndToEndTest : public QObject {
 
         QTest::mouseClick(Find<QPushButton>(old, "Command1"), Qt::LeftButton);
         QTRY_COMPARE_WITH_TIMEOUT(reloaded.size(), 1, kWait);
-        QCOMPARE(messages_, QStringList{kCompleted});
+        // Followed by the steps on the program's own file that the script may not do.
+        QVERIFY(messages_.size() == 1 && messages_[0].startsWith(kCompleted + QLatin1Char('\n')));
         // Content-Length announced the body, so the bar was full; the box clipped the rest.
         QCOMPARE(barAtMessage_.first(), 175);
         QTRY_VERIFY(old.isNull());

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <map>
 #include <sstream>
+#include <thread>
 
 #include "apply_table.h"
 #include "common/text.h"
@@ -33,6 +34,10 @@ class RecordingView : public View {
     std::vector<std::string> messages;
     std::optional<std::string> folderAnswer;
     int option = -1, row = -1, progress = -1;
+    std::vector<std::string> sequence;  // "busy", "idle" and "message", in order
+    int repaints = 0;
+    bool repaintedElsewhere = false;  // on a thread other than the window's
+    const std::thread::id thread = std::this_thread::get_id();
 
     void SetText(Control c, const std::string& t) override { texts[c] = t; }
     void SetVisible(Control c, bool v) override { visible[c] = v; }
@@ -40,7 +45,15 @@ class RecordingView : public View {
     void SetListEntries(const std::vector<std::string>& e) override { entries = e; }
     void SetListIndex(int r) override { row = r; }
     void SetProgressWidth(int pixels) override { progress = pixels; }
-    void ShowMessage(const std::string& text) override { messages.push_back(text); }
+    void ShowBusy(bool busy) override { sequence.push_back(busy ? "busy" : "idle"); }
+    void Repaint() override {
+        ++repaints;
+        repaintedElsewhere = repaintedElsewhere || std::this_thread::get_id() != thread;
+    }
+    void ShowMessage(const std::string& text) override {
+        messages.push_back(text);
+        sequence.push_back("message");
+    }
     std::optional<std::string> BrowseFolder() override { return folderAnswer; }
 };
 
@@ -80,6 +93,7 @@ struct Window {
     ScriptedConnection connection;
     int ended = 0;
     std::vector<std::string> reloads;
+    int silenceTimer = 0;  // the seconds it is armed for; 0 when disarmed
     WindowModel model;
 
     explicit Window(const std::string& folder,
@@ -90,7 +104,8 @@ struct Window {
                               connection,
                               {folder, "korrin-patcher"},
                               [this] { ++ended; },
-                              [this](const std::string& d) { reloads.push_back(d); }}) {
+                              [this](const std::string& d) { reloads.push_back(d); },
+                              [this](int seconds) { silenceTimer = seconds; }}) {
         settings.values = std::move(stored);
         model.Form_Load();
     }
@@ -160,7 +175,7 @@ TEST(WindowModel, SelectionShowsEachKindAndLeavesNothingOfTheOneBefore) {
         EXPECT_EQ(s.definitionProblems.empty(), c[8] == "1");
         EXPECT_TRUE(w.view.messages.empty());
     }
-    EXPECT_EQ(rows, 9);
+    EXPECT_EQ(rows, 10);
 }
 
 TEST(WindowModel, SelectionPutsDefaultsBackAndKeepsWhatTheFileDoesNotSet) {
@@ -180,10 +195,6 @@ TEST(WindowModel, SelectionPutsDefaultsBackAndKeepsWhatTheFileDoesNotSet) {
     w.Select("Other kind");
     EXPECT_TRUE(w.view.visible[Control::txtValue]);
     EXPECT_EQ(w.model.txtValue(), "typed");
-    // No description line: the previous description stays.
-    w.Select("No description");
-    EXPECT_EQ(w.model.description(), "Kind none of the three.");
-    EXPECT_EQ(w.model.txtValue(), "kept");
 }
 
 TEST(WindowModel, BrokenFilesNeverLeaveApplyAnEarlierDefinition) {
@@ -307,6 +318,24 @@ TEST(WindowModel, ApplyThatCannotSaveLeavesTheTargetAndNoTempFile) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
 }
 
+// An Apply slowed down by its disk: the window shows it is busy, repaints on its own thread
+// meanwhile, and, no longer busy, shows the message a quick Apply shows.
+TEST(WindowModel, LongApplyKeepsTheWindowPainted) {
+    TempFolder dir;
+    dir.Write("a.pat", "patch:A\r\nparam:yn|On:90|Off:00\r\nlocation:AA\r\n");
+    dir.Write("vplaces.exe", std::string("\xAA\x01", 2));
+    testing::FaultyFileSystem fs("", "", ErrorCode::kOther, 0);
+    fs.OnStep(1, [] { std::this_thread::sleep_for(std::chrono::milliseconds(300)); });
+    Window w(dir.folder(), fs);
+    w.model.TypeDir(dir.file("vplaces.exe"));
+    w.model.cmdApply_Click();
+    EXPECT_EQ(w.view.sequence, (std::vector<std::string>{"busy", "idle", "message"}));
+    EXPECT_GE(w.view.repaints, 1);
+    EXPECT_FALSE(w.view.repaintedElsewhere);
+    EXPECT_EQ(w.view.messages, std::vector<std::string>{"Patch completed successfully"});
+    EXPECT_EQ(dir.Read("vplaces.exe"), std::string("\xAA\x90", 2));
+}
+
 TEST(WindowModel, UpdateRequestsFollowsTheAnnouncedLengthAndRunsTheScript) {
     TempFolder dir;
     dir.Write("old.pat", "patch:Old\r\nparam:num|1\r\nlocation:AABB\r\n");
@@ -318,9 +347,11 @@ TEST(WindowModel, UpdateRequestsFollowsTheAnnouncedLengthAndRunsTheScript) {
     w.model.sckHTTP_Connect();
     EXPECT_EQ(w.connection.sent, "GET /d/patch.dsc HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n");
 
-    const std::string body =
-        "open new.pat\r\npatch:New\r\nclose\r\nkill old.pat\r\n"
-        "kill korrin-patcher\r\nopen description\r\nDone.\r\n";
+    // Twelve steps the script may not do: the message lists ten and counts the rest.
+    std::string refused;
+    for (int i = 0; i < 11; ++i) refused += "kill ../x" + std::to_string(i) + "\r\n";
+    const std::string body = "open new.pat\r\npatch:New\r\nclose\r\nkill old.pat\r\n" + refused +
+                             "kill korrin-patcher\r\nopen description\r\nDone.\r\n";
     const std::string header =
         "HTTP/1.0 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n";
     w.connection.pending = header;
@@ -329,8 +360,15 @@ TEST(WindowModel, UpdateRequestsFollowsTheAnnouncedLengthAndRunsTheScript) {
     w.connection.pending = body;
     w.model.sckHTTP_DataArrival(body.size());
     EXPECT_EQ(w.view.progress, 175);  // the box clips what goes past its width
+    EXPECT_EQ(w.silenceTimer, 30);
     w.model.sckHTTP_Close();
-    EXPECT_EQ(w.view.messages, std::vector<std::string>{"Auto update completed."});
+    EXPECT_EQ(w.silenceTimer, 0);
+    std::string message = "Auto update completed.\n\nThese steps of the update were not done:";
+    for (int i = 0; i < 10; ++i) {
+        message += "\nline " + std::to_string(i + 5) + ": kill \"../x" + std::to_string(i) +
+                   "\" refused: a folder separator in the name";
+    }
+    EXPECT_EQ(w.view.messages, std::vector<std::string>{message + "\nand 2 more."});
     EXPECT_EQ(w.reloads, std::vector<std::string>{"Done.\r\n"});
     EXPECT_FALSE(dir.Exists("old.pat"));
     EXPECT_EQ(dir.Read("new.pat"), "patch:New\r\n");
@@ -351,6 +389,16 @@ TEST(WindowModel, UpdateFailuresSayWhatWentWrongAndRunNothing) {
     w.connection.pending = "HTTP/1.0 200 OK\r\nContent-Length: 9\r\n\r\nopen";
     w.model.sckHTTP_DataArrival(4);
     w.model.sckHTTP_Error("Connection reset");
+    // A server that accepts and then says nothing: the connection goes, nothing runs, and the
+    // next Update starts afresh.
+    w.model.Command1_Click();
+    w.model.sckHTTP_Connect();
+    w.connection.calls.clear();
+    w.model.tmrSilence_Timer();
+    EXPECT_EQ(w.connection.calls, std::vector<std::string>{"Close"});
+    w.model.TypeUpdateUrl(" http://example.test:8080/p ");
+    w.model.Command1_Click();
+    EXPECT_EQ(w.connection.calls.back(), "Connect example.test:8080");
     EXPECT_EQ(w.view.messages,
               (std::vector<std::string>{
                   "The update address is incorrectly inputted. Please correct the problem and "
@@ -358,7 +406,9 @@ TEST(WindowModel, UpdateFailuresSayWhatWentWrongAndRunNothing) {
                   "Cannot connect to the update server \"example.test\": Connection refused. "
                   "Check the update address and try again.",
                   "The connection to the update server \"example.test\" broke: Connection reset. "
-                  "No update was made."}));
+                  "No update was made.",
+                  "The update server \"example.test\" sent nothing for 30 seconds. The connection "
+                  "was closed and no update was made."}));
     EXPECT_TRUE(w.reloads.empty());
     EXPECT_EQ(w.model.reception().receiveBuffer(), "");
 }

@@ -125,6 +125,31 @@ class PosixWritableFile final : public WritableFile {
     std::string path_;
 };
 
+class PosixReadableFile final : public ReadableFile {
+  public:
+    PosixReadableFile(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+    ~PosixReadableFile() override { ::close(fd_); }
+
+    Status ReadAt(std::uint64_t offset, char* out, std::size_t size, std::size_t* got) override {
+        *got = 0;
+        while (*got < size) {
+            const ssize_t n =
+                ::pread(fd_, out + *got, size - *got, static_cast<off_t>(offset + *got));
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                return FromErrno(errno, path_);
+            }
+            if (n == 0) break;
+            *got += static_cast<std::size_t>(n);
+        }
+        return Status::Ok();
+    }
+
+  private:
+    int fd_;
+    std::string path_;
+};
+
 class PosixFileSystem final : public FileSystem {
   public:
     std::vector<std::string> ListFiles(const std::string& folder, Status* status) override {
@@ -198,15 +223,32 @@ class PosixFileSystem final : public FileSystem {
         return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
     }
 
-    Status ReadWholeFile(const std::string& path, PageBuffer* out, FileInfo* info) override {
-        out->Clear();
+    Status OpenForReading(const std::string& path, std::unique_ptr<ReadableFile>* file,
+                          FileInfo* info) override {
+        file->reset();
         // Non-blocking, so that a pipe put where the file was is refused instead of waited on.
         const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
         if (fd < 0) return FromErrno(errno, path);
-        const Status status = ReadOpenFile(fd, path, out, info);
-        ::close(fd);
-        if (!status.ok()) out->Clear();
-        return status;
+        struct stat st {};
+        Status status = Status::Ok();
+        if (::fstat(fd, &st) != 0) {
+            status = FromErrno(errno, path);
+        } else if (S_ISDIR(st.st_mode)) {
+            status = FromErrno(EISDIR, path);
+        } else if (!S_ISREG(st.st_mode)) {
+            status = {ErrorCode::kOther, path + ": not a regular file"};
+        } else if (::fcntl(fd, F_SETFL, 0) != 0) {
+            status = FromErrno(errno, path);
+        }
+        if (!status.ok()) {
+            ::close(fd);
+            return status;
+        }
+        *info = InfoFrom(st);
+        // Read once from start to end: the system may read ahead further and drop pages early.
+        ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+        *file = std::make_unique<PosixReadableFile>(fd, path);
+        return Status::Ok();
     }
 
     Status Stat(const std::string& path, FileInfo* info) override {
@@ -311,31 +353,6 @@ class PosixFileSystem final : public FileSystem {
         info.modifiedNs = std::int64_t{st.st_mtim.tv_sec} * 1000000000 + st.st_mtim.tv_nsec;
         info.changedNs = std::int64_t{st.st_ctim.tv_sec} * 1000000000 + st.st_ctim.tv_nsec;
         return info;
-    }
-
-    static Status ReadOpenFile(int fd, const std::string& path, PageBuffer* out, FileInfo* info) {
-        struct stat st {};
-        if (::fstat(fd, &st) != 0) return FromErrno(errno, path);
-        if (info != nullptr) *info = InfoFrom(st);
-        if (S_ISDIR(st.st_mode)) return FromErrno(EISDIR, path);
-        if (!S_ISREG(st.st_mode)) return {ErrorCode::kOther, path + ": not a regular file"};
-        if (::fcntl(fd, F_SETFL, 0) != 0) return FromErrno(errno, path);
-        const auto size = static_cast<std::uint64_t>(st.st_size);
-        if (size > SIZE_MAX || !out->Allocate(static_cast<std::size_t>(size))) {
-            return {ErrorCode::kOther,
-                    path + ": not enough memory to hold its " + std::to_string(size) + " bytes"};
-        }
-        std::size_t done = 0;
-        while (done < out->size()) {
-            const ssize_t n = ::read(fd, out->data() + done, out->size() - done);
-            if (n < 0) {
-                if (errno == EINTR) continue;
-                return FromErrno(errno, path);
-            }
-            if (n == 0) return {ErrorCode::kOther, path + ": the file shrank while it was read"};
-            done += static_cast<std::size_t>(n);
-        }
-        return Status::Ok();
     }
 
     // A lock that another process holds: a record lock (classic or open-file-description) or a

@@ -207,6 +207,31 @@ class Win32WritableFile final : public WritableFile {
     std::uint64_t position_ = 0;
 };
 
+class Win32ReadableFile final : public ReadableFile {
+  public:
+    Win32ReadableFile(HANDLE h, std::string path) : h_(h), path_(std::move(path)) {}
+
+    Status ReadAt(std::uint64_t offset, char* out, std::size_t size, std::size_t* got) override {
+        *got = 0;
+        while (*got < size) {
+            OVERLAPPED at = At(offset + *got);
+            DWORD n = 0;
+            const DWORD want = static_cast<DWORD>(std::min<std::size_t>(size - *got, kMaxChunk));
+            if (!::ReadFile(h_.get(), out + *got, want, &n, &at)) {
+                if (::GetLastError() == ERROR_HANDLE_EOF) break;
+                return LastError(path_);
+            }
+            if (n == 0) break;
+            *got += n;
+        }
+        return Status::Ok();
+    }
+
+  private:
+    Handle h_;
+    std::string path_;
+};
+
 class Win32FileSystem final : public FileSystem {
   public:
     std::vector<std::string> ListFiles(const std::string& folder, Status* status) override {
@@ -275,36 +300,16 @@ class Win32FileSystem final : public FileSystem {
         return Stat(path, &info).ok() && info.regular;
     }
 
-    Status ReadWholeFile(const std::string& path, PageBuffer* out, FileInfo* info) override {
-        out->Clear();
+    Status OpenForReading(const std::string& path, std::unique_ptr<ReadableFile>* file,
+                          FileInfo* info) override {
+        file->reset();
         Handle h(Open(path, GENERIC_READ, kShareAll, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN));
         if (!h.valid()) return OpenFailed(path);
-        FileInfo facts;
-        Status status = InfoOf(h.get(), path, &facts);
+        const Status status = InfoOf(h.get(), path, info);
         if (!status.ok()) return status;
-        if (info != nullptr) *info = facts;
-        if (!facts.regular) return {ErrorCode::kOther, path + ": not a regular file"};
-        if (facts.size > SIZE_MAX || !out->Allocate(static_cast<std::size_t>(facts.size))) {
-            return {ErrorCode::kOther, path + ": not enough memory to hold its " +
-                                           std::to_string(facts.size) + " bytes"};
-        }
-        std::size_t done = 0;
-        while (done < out->size()) {
-            DWORD got = 0;
-            const DWORD want =
-                static_cast<DWORD>(std::min<std::size_t>(out->size() - done, kMaxChunk));
-            if (!::ReadFile(h.get(), out->data() + done, want, &got, nullptr)) {
-                status = LastError(path);
-                break;
-            }
-            if (got == 0) {
-                status = {ErrorCode::kOther, path + ": the file shrank while it was read"};
-                break;
-            }
-            done += got;
-        }
-        if (!status.ok()) out->Clear();
-        return status;
+        if (!info->regular) return {ErrorCode::kOther, path + ": not a regular file"};
+        *file = std::make_unique<Win32ReadableFile>(h.release(), path);
+        return Status::Ok();
     }
 
     Status Stat(const std::string& path, FileInfo* info) override {

@@ -27,3 +27,19 @@ run --folder @DATA@/definitions apply --target vplaces.exe Number --option 1 --v
 run --folder @DATA@/definitions apply "Yes or no"
 run --folder @DATA@/definitions apply --target vplaces.exe
 dump vplaces.exe
+# "--value=" is the empty text, a valid value of a "text" patch.
+printf text.exe 'VPT\r\nOld title\0'
+printf app2/title.pat 'patch:Title\r\ndescription:The title.\r\nparam:text|VP\r\nlocation:5650540D0A\r\n'
+run --folder @WORK@/app2 apply --target text.exe 0 --value=
+dump text.exe
+# --option on a definition that cannot be read (a title ending in a blank leads to a wrong file
+# name): what is wrong with it, status 1.
+printf app3/broken.pat 'patch:Broken \r\nparam:yn|A:01|B:02\r\nlocation:AA\r\n'
+run --folder @WORK@/app3 apply --target vplaces.exe 0 --option 2
+# A "num" value that the number rule reads as another number is written with a warning; a text
+# with no number in it is refused.
+printf number.exe '\xC7\x44\x24\x10\x00\x00'
+run --folder @DATA@/catalogues/three apply --target number.exe 1 --value 12abc
+run --folder @DATA@/catalogues/three apply --target number.exe 1 --value 65536
+run --folder @DATA@/catalogues/three apply --target number.exe 1 --value abc
+dump number.exe

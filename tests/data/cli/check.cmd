@@ -25,3 +25,5 @@ run --folder @DATA@/catalogues/three check --target missing.exe
 run --folder @DATA@/catalogues/three check --target @WORK@/nofolder/vplaces.exe 0
 run --folder @DATA@/catalogues/three check --target vplaces.exe 7
 run --folder @DATA@/catalogues/three check
+# A target that is not there gives JSON too when JSON is asked for.
+run --folder @DATA@/catalogues/three check --target missing.exe --json

@@ -17,3 +17,11 @@ run app/korrin-patch update 127.0.0.1 --port @PORT@
 run app/korrin-patch update 127.0.0.1/updates/ --port 1
 ls app
 run --folder @WORK@/app update 127.0.0.1/updates/ --port 0
+# The address as users write it: blanks around it, "http://", host:port, no "/" at the end.
+run app/korrin-patch update "  http://127.0.0.1:@PORT@/nothing "
+# "https://" is refused: the update speaks plain HTTP.
+run app/korrin-patch update https://127.0.0.1/updates/ --port @PORT@
+# A server that accepts and then says nothing: the update gives up, and nothing runs.
+silent
+run app/korrin-patch update 127.0.0.1/updates/ --port @PORT@ --timeout 1
+ls app
