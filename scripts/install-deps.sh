@@ -1,19 +1,30 @@
 #!/usr/bin/env bash
 # Installs every Debian package that building, running and testing Korrin Patcher needs.
 # Does nothing when all of them are present already.
+#   install-deps.sh             for the Linux build
+#   install-deps.sh --windows   for the Windows build: MinGW-w64, Wine, GoogleTest's sources
 set -euo pipefail
 
-packages=(
-  build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools libqt6svg6 libgl-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xdotool imagemagick x11-utils
-  fonts-dejavu-core fonts-wine
-  python3 iproute2 util-linux desktop-file-utils
-  libcli11-dev nlohmann-json3-dev
-  clang libclang-rt-14-dev
-  hyperfine time
-)
+if [ "${1:-}" = "--windows" ]; then
+  packages=(
+    cmake ninja-build ccache
+    g++-mingw-w64-x86-64-posix googletest libcli11-dev nlohmann-json3-dev
+    wine wine64
+    python3 perl iproute2 util-linux
+  )
+else
+  packages=(
+    build-essential cmake ninja-build pkg-config
+    qt6-base-dev qt6-base-dev-tools libqt6svg6 libgl-dev
+    libgtest-dev libgmock-dev libbenchmark-dev
+    xvfb xdotool imagemagick x11-utils
+    fonts-dejavu-core fonts-wine
+    python3 iproute2 util-linux desktop-file-utils
+    libcli11-dev nlohmann-json3-dev
+    clang libclang-rt-14-dev
+    hyperfine time
+  )
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -111,7 +111,7 @@ ApplyRequest ApplyRequest::ForDefinition(const catalogue::DefinitionView& view) 
 
 bool TargetExists(platform::FileSystem& fs, std::string_view pathText) {
     if (pathText.empty()) return false;
-    const std::size_t slash = pathText.rfind(platform::kSeparator);
+    const std::size_t slash = platform::LastSeparator(pathText);
     const std::string folder(slash == std::string_view::npos ? std::string_view()
                                                              : pathText.substr(0, slash + 1));
     const std::string_view last =

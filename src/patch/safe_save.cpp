@@ -51,7 +51,7 @@ void Replacement::Begin(const std::function<void()>& copied) {
     // Through a link the real file is replaced, never the link with a copy.
     std::string resolved;
     if (fs_.ResolveLinks(target_, &resolved).ok()) target_ = resolved;
-    const std::size_t slash = target_.rfind(platform::kSeparator);
+    const std::size_t slash = platform::LastSeparator(target_);
     folder_ = slash == std::string::npos ? std::string() : target_.substr(0, slash + 1);
     const std::string name = slash == std::string::npos ? target_ : target_.substr(slash + 1);
 

@@ -175,13 +175,33 @@ class FileSystem {
     static FileSystem& Default();
 };
 
-// The separator between a folder and a name on this platform.
+// The separator between a folder and a name on this platform. Windows takes "/" as well, so
+// a path typed with either names the same file there.
+#ifdef _WIN32
+inline constexpr char kSeparator = '\\';
+inline constexpr bool IsSeparator(char ch) {
+    return ch == '\\' || ch == '/';
+}
+#else
 inline constexpr char kSeparator = '/';
+inline constexpr bool IsSeparator(char ch) {
+    return ch == '/';
+}
+#endif
+
+// Where the last separator of path stands, npos when it has none: the name after it and the
+// folder before it, however the path was typed.
+inline std::size_t LastSeparator(std::string_view path) {
+    for (std::size_t i = path.size(); i > 0; --i) {
+        if (IsSeparator(path[i - 1])) return i - 1;
+    }
+    return std::string_view::npos;
+}
 
 // folder with exactly one separator at its end: a folder that ends in one already (the root)
 // is returned unchanged. This is how the program folder is formed.
 inline std::string WithTrailingSeparator(std::string folder) {
-    if (folder.empty() || folder.back() != kSeparator) folder += kSeparator;
+    if (folder.empty() || !IsSeparator(folder.back())) folder += kSeparator;
     return folder;
 }
 

@@ -31,21 +31,36 @@ bool WildcardMatchAnyCase(std::string_view pattern, std::string_view name) {
 
 enum class Use { kOpen, kKill };
 
+// Windows takes these names, with any extension, for devices rather than files: "open nul.pat"
+// would write nowhere, "open COM1" to a serial port. Refused everywhere, as scripts are written
+// for every platform alike.
+bool IsDeviceName(std::string_view name) {
+    std::string_view stem = name.substr(0, name.find('.'));
+    while (!stem.empty() && stem.back() == ' ') stem.remove_suffix(1);
+    const std::string lower = LowerCase(stem);
+    if (lower == "con" || lower == "prn" || lower == "aux" || lower == "nul") return true;
+    return lower.size() == 4 && (lower.starts_with("com") || lower.starts_with("lpt")) &&
+           lower[3] >= '1' && lower[3] <= '9';
+}
+
 // Why a script may not use name, or null when it may. Every name is joined to the program folder,
 // so anything that could reach another folder, or that Windows would not take as a file name
 // (drives, either separator, reserved characters), is refused rather than given a meaning here.
 const char* Refusal(std::string_view name, Use use) {
     if (name.empty()) return "no name";
     if (name == "." || name == "..") return "not a file name";
+    // Named first, whatever else the name holds: a path of any system is refused for being one.
+    if (name.find_first_of("/\\") != std::string_view::npos)
+        return "a folder separator in the name";
     for (const char ch : name) {
         const auto byte = static_cast<unsigned char>(ch);
         if (byte < 0x20 || byte == 0x7F) return "a control character in the name";
-        if (ch == '/' || ch == '\\') return "a folder separator in the name";
         if (std::string_view("<>:\"|").find(ch) != std::string_view::npos) {
             return "a character not allowed in file names";
         }
         if (use == Use::kOpen && (ch == '*' || ch == '?')) return "a wildcard in the name";
     }
+    if (IsDeviceName(name)) return "a device name on Windows";
     return nullptr;
 }
 
@@ -105,7 +120,11 @@ class ScriptRunner {
     // update run from the command line must not remove the window, nor the other way round.
     bool IsOwnExecutable(std::string_view name) const {
         if (!exe_.empty() && SameName(name, exe_)) return true;
-        return SameName(name, "korrin-patcher") || SameName(name, "korrin-patch");
+        for (const std::string_view program :
+             {"korrin-patcher", "korrin-patch", "korrin-patcher.exe", "korrin-patch.exe"}) {
+            if (SameName(name, program)) return true;
+        }
+        return false;
     }
 
     void Kill(std::string_view pattern) {

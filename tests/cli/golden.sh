@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Runs one golden case of korrin-patch and compares its transcript with the expected one.
-#   golden.sh BINARY DATA_DIR CASE
+#   golden.sh BINARY DATA_DIR CASE [RUNNER...]
+# RUNNER, when given, runs the binary (Wine for a Windows build); the transcript must come out
+# the same, with the system's own words for errors and Windows paths put back as POSIX has them.
 # DATA_DIR/cli/CASE.cmd holds the steps, one per line ("#" starts a comment):
 #   copy SRC DEST       copy DATA_DIR/SRC (a file or a folder) to WORK/DEST
 #   printf DEST FORMAT  write WORK/DEST with printf FORMAT (for exact bytes)
@@ -10,7 +12,8 @@
 #   move SRC DEST       rename WORK/SRC to WORK/DEST
 #   dump FILE           show the bytes of WORK/FILE
 #   ls DIR              list the files of WORK/DIR
-#   serve DIR           serve WORK/DIR over HTTP/1.0 on a loopback port, @PORT@ in later steps
+#   serve DIR [PORT]    serve WORK/DIR over HTTP/1.0 on loopback, on PORT or a free port, which
+#                       is @PORT@ in later steps
 #   silent              a loopback server that accepts and never answers, @PORT@ in later steps
 #   busy FILE           make WORK/FILE a running program (a copy of sleep), which may not be
 #                       written while it runs
@@ -23,6 +26,8 @@ set -euo pipefail
 binary=$1
 data=$(cd "$2" && pwd)
 case_name=$3
+shift 3
+runner=("$@")
 steps="$data/cli/$case_name.cmd"
 expected="$data/cli/$case_name.expected"
 
@@ -50,8 +55,24 @@ expand() {
 
 # Paths in the output go back to their placeholders.
 normalise() {
-  sed -e "s|$work|@WORK@|g" -e "s|$data|@DATA@|g" \
+  windows_words | sed -e "s|$work|@WORK@|g" -e "s|$data|@DATA@|g" \
     -e 's|[0-9]\{4\}-[0-9][0-9]-[0-9][0-9]T[0-9][0-9]:[0-9][0-9]:[0-9][0-9]Z|@TIME@|g' ${port:+-e "s|:$port\\b|:@PORT@|g" -e "s|port $port\\b|port @PORT@|g"}
+}
+
+# Under a runner (Wine), a path the program made itself reads Z:\tmp\..., a folder it was given
+# gets "\" at its end, and the system words its errors in its own way: all are put as POSIX has
+# them, so that one transcript serves both.
+windows_words() {
+  if [ ${#runner[@]} -eq 0 ]; then
+    cat
+    return
+  fi
+  WORK=$work DATA=$data perl -pe '
+    s{Z:(\\[^\s"]*)}{$1 =~ tr|\\|/|r}ge;
+    s{(\Q$ENV{WORK}\E|\Q$ENV{DATA}\E)([^\s"]*)}{my ($at, $rest) = ($1, $2); $at . ($rest =~ s/\\\\|\\/\//gr)}ge;
+    s{No connection could be made because the target machine actively refused it|Connection refused}{Connection refused}g;
+    s{File not found|The system cannot find the file specified}{No such file or directory}g;
+    s{Path not found|The system cannot find the path specified}{No such file or directory}g;'
 }
 
 run() {
@@ -69,7 +90,7 @@ run() {
     echo "\$ korrin-patch${line:+ $line}" >>"$transcript"
   fi
   local status=0
-  (cd "$work" && "$program" "${args[@]}") >"$work/.out" 2>"$work/.err" </dev/null || status=$?
+  (cd "$work" && "${runner[@]}" "$program" "${args[@]}") >"$work/.out" 2>"$work/.err" </dev/null || status=$?
   normalise <"$work/.out" >>"$transcript"
   if [ -s "$work/.err" ]; then
     echo "[stderr]" >>"$transcript"
@@ -80,7 +101,7 @@ run() {
 
 serve() {
   local dir="$work/$1"
-  python3 -u -m http.server 0 --bind 127.0.0.1 --directory "$dir" >"$work/.server" 2>&1 &
+  python3 -u -m http.server "${2:-0}" --bind 127.0.0.1 --directory "$dir" >"$work/.server" 2>&1 &
   server_pid=$!
   for _ in $(seq 100); do
     port=$(sed -n 's/.*port \([0-9][0-9]*\).*/\1/p' "$work/.server" | head -n1)
@@ -170,7 +191,7 @@ while IFS= read -r line || [ -n "$line" ]; do
       (cd "$work/$rest" && LC_ALL=C ls -A) >>"$transcript"
       ;;
     serve)
-      serve "$rest"
+      serve $rest
       ;;
     silent)
       silent

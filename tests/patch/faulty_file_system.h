@@ -3,8 +3,12 @@
 // The real file system with one step made to fail, for the faults a real one cannot be made
 // to show on demand. A failing write gets halfway first, as on a disk that fills up.
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <signal.h>
 #include <unistd.h>
+#endif
 
 #include <functional>
 #include <memory>
@@ -179,8 +183,14 @@ class FaultyFileSystem final : public ForwardingFileSystem {
 
     bool Here(Fault fault) const { return sweepFault_ == fault && steps_ == sweepStep_; }
     [[noreturn]] static void Die() {
+#ifdef _WIN32
+        // As abrupt as SIGKILL: the system closes the handles, nothing of the process runs.
+        ::TerminateProcess(::GetCurrentProcess(), 137);
+        for (;;) ::Sleep(INFINITE);
+#else
         ::kill(::getpid(), SIGKILL);
         for (;;) ::pause();
+#endif
     }
 
     // The step, unless it fails; always is done first whatever happens, as a close is.

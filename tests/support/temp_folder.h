@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -15,9 +16,17 @@ namespace korrin::testing {
 class TempFolder {
   public:
     TempFolder() {
+#ifdef _WIN32
+        // No mkdtemp here: a random name, taken only if no folder has it yet.
+        std::random_device random;
+        do {
+            path_ = std::filesystem::temp_directory_path() / ("korrin-" + std::to_string(random()));
+        } while (!std::filesystem::create_directory(path_));
+#else
         std::string pattern = (std::filesystem::temp_directory_path() / "korrin-XXXXXX").string();
         if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
         path_ = pattern;
+#endif
     }
     ~TempFolder() {
         std::error_code ec;
@@ -28,10 +37,16 @@ class TempFolder {
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
 
-    const std::filesystem::path& path() const { return path_; }
+    const std::filesystem::path& path() const {
+        return path_;
+    }
     // The folder with a separator at its end, as the program folder is given to the core.
-    std::string folder() const { return path_.string() + "/"; }
-    std::string file(std::string_view name) const { return (path_ / name).string(); }
+    std::string folder() const {
+        return path_.string() + "/";
+    }
+    std::string file(std::string_view name) const {
+        return (path_ / name).string();
+    }
 
     // Writes bytes exactly as given (no line-end translation) and returns the file's path.
     std::string Write(std::string_view name, std::string_view bytes) const {
@@ -47,7 +62,9 @@ class TempFolder {
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
 
-    bool Exists(std::string_view name) const { return std::filesystem::exists(file(name)); }
+    bool Exists(std::string_view name) const {
+        return std::filesystem::exists(file(name));
+    }
 
   private:
     std::filesystem::path path_;

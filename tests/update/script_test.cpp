@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -38,7 +39,7 @@ std::string Render(const UpdateOutcome& outcome, const testing::TempFolder& dir)
     std::map<std::string, std::string> files;
     for (const auto& entry : fs::recursive_directory_iterator(dir.path())) {
         if (entry.is_regular_file()) {
-            files[fs::relative(entry.path(), dir.path()).string()] = ReadAll(entry.path());
+            files[fs::relative(entry.path(), dir.path()).generic_string()] = ReadAll(entry.path());
         }
     }
     for (const auto& [name, bytes] : files) out += "== " + name + "\n" + bytes + "\n";
@@ -77,7 +78,15 @@ TEST(Update, EveryCaseLeavesWhatItsExpectedFileShows) {
         }
         EXPECT_EQ(outcome.completed, outcome.message == "Auto update completed.");
         fs::path expected = input;
-        EXPECT_EQ(Render(outcome, dir), ReadAll(expected.replace_extension(".expected")));
+        expected.replace_extension(".expected");
+#ifdef _WIN32
+        // Where Windows reads a name otherwise (it drops a blank at the end), the case's outcome
+        // there has a file of its own.
+        if (fs::path own = input; fs::exists(own.replace_extension(".win32.expected"))) {
+            expected = own;
+        }
+#endif
+        EXPECT_EQ(Render(outcome, dir), ReadAll(expected));
     }
 }
 
@@ -98,9 +107,10 @@ TEST(Update, StopsWhenTheDescriptionCannotBeStoredOrReadBack) {
     const UpdateOutcome gone =
         RunUpdate(platform::FileSystem::Default(), dir.folder() + "missing/", script, kProgram);
     EXPECT_FALSE(gone.completed);
-    EXPECT_EQ(gone.message,
-              "The update could not be stored: " + dir.folder() +
-                  "missing/patch.dsc: No such file or directory; no update was made.");
+    // The system's own words come between.
+    EXPECT_THAT(gone.message, ::testing::StartsWith("The update could not be stored: " +
+                                                    dir.folder() + "missing/patch.dsc: "));
+    EXPECT_THAT(gone.message, ::testing::EndsWith("; no update was made."));
 
     DescriptionUnreadable locked;
     const UpdateOutcome unreadable = RunUpdate(locked, dir.folder(), script, kProgram);

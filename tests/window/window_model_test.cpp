@@ -242,8 +242,10 @@ TEST(WindowModel, SettingsAreWrittenOnChangeAndRestoredAtStartUp) {
 }
 
 TEST(WindowModel, FolderButtonComposesTheTargetPath) {
+    // The chosen folder gets the system's own separator.
+    const std::string sep(1, platform::kSeparator);
     const std::vector<std::pair<std::optional<std::string>, std::string>> cases = {
-        {"/opt/VP", "/opt/VP/vplaces.exe"},
+        {"/opt/VP", "/opt/VP" + sep + "vplaces.exe"},
         {"/", "/vplaces.exe"},
         {"/opt/VP/", "/opt/VP/vplaces.exe"},
         {std::nullopt, "/typed/by/hand"},

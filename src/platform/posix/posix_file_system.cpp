@@ -431,7 +431,7 @@ class PosixFileSystem final : public FileSystem {
 
     static std::string JoinForStat(const std::string& folder, const std::string& name) {
         if (folder.empty()) return name;
-        if (folder.back() == kSeparator) return folder + name;
+        if (IsSeparator(folder.back())) return folder + name;
         return folder + kSeparator + name;
     }
 };
@@ -441,15 +441,6 @@ class PosixFileSystem final : public FileSystem {
 FileSystem& FileSystem::Default() {
     static PosixFileSystem fs;
     return fs;
-}
-
-Status WriteWholeFile(FileSystem& fs, const std::string& path, std::string_view data) {
-    std::unique_ptr<WritableFile> file;
-    Status status = fs.NewWritableFile(path, &file);
-    if (!status.ok()) return status;
-    status = file->Append(data);
-    const Status closed = file->Close();
-    return status.ok() ? closed : status;
 }
 
 }  // namespace korrin::platform

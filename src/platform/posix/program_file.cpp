@@ -26,7 +26,7 @@ std::string ExecutablePath() {
 
 ProgramFile OwnProgramFile() {
     const std::string path = ExecutablePath();
-    const std::size_t slash = path.rfind(kSeparator);
+    const std::size_t slash = LastSeparator(path);
     if (slash == std::string::npos) return {};
     return {WithTrailingSeparator(path.substr(0, slash)), path.substr(slash + 1)};
 }
