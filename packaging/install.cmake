@@ -15,7 +15,10 @@ endif()
 
 if(TARGET korrin-patcher)
   install(TARGETS korrin-patcher RUNTIME DESTINATION .)
+endif()
 
+# The Qt window's desktop: the Windows window carries its icon in its own resources.
+if(TARGET korrin-patcher AND KORRIN_BUILD_GUI)
   # The desktop's icons, drawn by the window's own artwork code.
   add_executable(render-icons ${CMAKE_SOURCE_DIR}/tools/render_icons.cpp)
   target_link_libraries(render-icons PRIVATE korrin_gui)
