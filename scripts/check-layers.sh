@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/../src"
 
-core='common catalogue patch lint update window platform'
+core='common catalogue patch lint update journal window platform'
 status=0
 if grep -rnE '^\s*#\s*include\s*(<Q|"(qt|cli|win32)/)' $core; then
   echo "check-layers: the core above includes Qt or a front end" >&2

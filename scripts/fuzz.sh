@@ -16,7 +16,7 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_CXX_COMPILER=clang++ -DKORRIN_FUZZ=ON -DKORRIN_SANITIZE=ON \
   -DKORRIN_BUILD_GUI=OFF -DKORRIN_BUILD_CLI=OFF -DKORRIN_BUILD_TESTS=OFF -DKORRIN_BUILD_BENCH=OFF \
   >/dev/null
-targets=(definition apply hex number reception script search)
+targets=(definition apply hex number reception script search journal)
 cmake --build "$build" --parallel "$(nproc)" --target "${targets[@]/%/_fuzz}"
 
 # Files written by the targets go to memory where there is some: the engine syncs each save.

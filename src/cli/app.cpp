@@ -14,7 +14,8 @@ namespace {
 constexpr const char* kProgram = "korrin-patch";
 
 // One line per command, in the order the help lists them.
-constexpr CommandAdder kCommands[] = {AddList, AddShow, AddCheck, AddApply, AddUpdate, AddLint};
+constexpr CommandAdder kCommands[] = {AddList,    AddShow, AddCheck,  AddApply,
+                                      AddHistory, AddUndo, AddUpdate, AddLint};
 
 void UsageHint(std::ostream& err, const std::string& command, std::string_view what) {
     const std::string name = command.empty() ? kProgram : std::string(kProgram) + " " + command;
@@ -116,6 +117,8 @@ int Run(int argc, char** argv, Output io) {
         "  korrin-patch --folder ~/korrin show \"Window title\"\n"
         "  korrin-patch check --target ~/vp/vplaces.exe\n"
         "  korrin-patch apply --target ~/vp/vplaces.exe \"Window title\" --value \"My VP\"\n"
+        "  korrin-patch history --target ~/vp/vplaces.exe\n"
+        "  korrin-patch undo --target ~/vp/vplaces.exe --last\n"
         "  korrin-patch update updates.example.org/korrin/\n"
         "  korrin-patch lint\n"
         "Each command has --help. Exit status: 0 done, 1 failed (the message says why), 2 a\n"

@@ -8,6 +8,7 @@
 #include "common/latin1.h"
 #include "common/number.h"
 #include "common/text.h"
+#include "journal/undo.h"
 #include "patch/value.h"
 
 namespace korrin::cli {
@@ -76,7 +77,14 @@ int Apply(const Context& ctx, const ApplyArguments& args) {
         }
     }
 
-    const patch::ApplyResult result = patch::ApplyPatch(ctx.fs, request);
+    const journal::RecordedApply recorded = journal::ApplyAndRecord(
+        ctx.fs, journal::DefaultJournalPath(), request, selected.entry.title,
+        selected.entry.fileName, journal::ValueLabel(view, request));
+    if (!recorded.journal.ok()) {
+        ctx.io.err << "warning: this Apply cannot be undone: the journal could not be written: "
+                   << recorded.journal.reason << '\n';
+    }
+    const patch::ApplyResult& result = recorded.apply;
     if (result.succeeded()) {
         ctx.io.out << result.message << '\n';
         return 0;

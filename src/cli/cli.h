@@ -61,6 +61,8 @@ Command AddCheck(CLI::App& program, bool& json);
 Command AddApply(CLI::App& program, bool& json);
 Command AddUpdate(CLI::App& program, bool& json);
 Command AddLint(CLI::App& program, bool& json);
+Command AddHistory(CLI::App& program, bool& json);
+Command AddUndo(CLI::App& program, bool& json);
 
 void JsonFlag(CLI::App* command, bool& json);
 

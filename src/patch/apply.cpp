@@ -134,7 +134,8 @@ namespace {
 // without the user seeing it stall.
 constexpr std::chrono::milliseconds kTick{40};
 
-ApplyResult Apply(platform::FileSystem& fs, const ApplyRequest& request) {
+ApplyResult Apply(platform::FileSystem& fs, const ApplyRequest& request,
+                  const SpansWritten& onWritten) {
     if (!request.definitionProblems.empty()) {
         return {ApplyOutcome::kDefinitionIncomplete, IncompleteMessage(request.definitionProblems)};
     }
@@ -181,7 +182,16 @@ ApplyResult Apply(platform::FileSystem& fs, const ApplyRequest& request) {
         if (!status.ok()) return {ApplyOutcome::kLoadFailed, LoadFailedMessage(status)};
         return {ApplyOutcome::kPatchFailed, std::string(kPatchFailedMessage)};
     }
-    const SaveOutcome saved = replacement.Commit(pass.edits(edits).changes);
+    const std::vector<Change>& changes = pass.edits(edits).changes;
+    if (onWritten) {
+        std::vector<WrittenSpan> writes;
+        for (const Change& change : changes) {
+            writes.push_back({change.at, change.before, change.after});
+        }
+        const std::vector<WrittenSpan> spans = FoldWrites(writes);
+        if (!spans.empty()) onWritten(spans);
+    }
+    const SaveOutcome saved = replacement.Commit(changes);
     if (!saved.ok()) return {ApplyOutcome::kSaveFailed, SaveFailedMessage(saved)};
     return {ApplyOutcome::kApplied, std::string(kPatchCompletedMessage)};
 }
@@ -189,13 +199,13 @@ ApplyResult Apply(platform::FileSystem& fs, const ApplyRequest& request) {
 }  // namespace
 
 ApplyResult ApplyPatch(platform::FileSystem& fs, const ApplyRequest& request,
-                       const std::function<void()>& whileWaiting) {
-    if (!whileWaiting) return Apply(fs, request);
+                       const std::function<void()>& whileWaiting, const SpansWritten& onWritten) {
+    if (!whileWaiting) return Apply(fs, request, onWritten);
     std::future<ApplyResult> done;
     try {
-        done = std::async(std::launch::async, [&] { return Apply(fs, request); });
+        done = std::async(std::launch::async, [&] { return Apply(fs, request, onWritten); });
     } catch (const std::system_error&) {
-        return Apply(fs, request);  // no thread to be had: the caller waits without a call
+        return Apply(fs, request, onWritten);  // no thread to be had: the caller waits
     }
     while (done.wait_for(kTick) != std::future_status::ready) whileWaiting();
     return done.get();

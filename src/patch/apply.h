@@ -13,6 +13,7 @@
 
 #include "catalogue/definition.h"
 #include "patch/target_pass.h"
+#include "patch/written_span.h"
 #include "platform/file_system.h"
 
 namespace korrin::patch {
@@ -82,8 +83,12 @@ bool TargetExists(platform::FileSystem& fs, std::string_view pathText);
 //
 // whileWaiting, when given, is called on the caller's thread every few tens of milliseconds
 // until Apply returns, while the work runs on other threads: a window repaints through it.
+//
+// onWritten, when given, is told what the Apply changed before the target is replaced, on the
+// thread that does the work.
 ApplyResult ApplyPatch(platform::FileSystem& fs, const ApplyRequest& request,
-                       const std::function<void()>& whileWaiting = {});
+                       const std::function<void()>& whileWaiting = {},
+                       const SpansWritten& onWritten = {});
 
 // The edits a request makes, in order, and whether they are alternatives (or-mode); none when
 // the patch cannot be applied whatever the target holds.

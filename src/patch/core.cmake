@@ -7,4 +7,5 @@ target_sources(korrin_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/search.cpp
   ${CMAKE_CURRENT_LIST_DIR}/target_pass.cpp
   ${CMAKE_CURRENT_LIST_DIR}/value.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/written_span.cpp
 )

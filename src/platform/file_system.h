@@ -149,6 +149,28 @@ class FileSystem {
         return Status::Unsupported("SyncFolder");
     }
 
+    // The operations below serve a log that several processes append to.
+
+    // Opens the file at path for appending, creating it (readable and writable by its owner
+    // only) when it is missing. Every Append through it lands at the file's end as it is then,
+    // so that one Append of a whole record never mixes with another process's.
+    virtual Status OpenForAppend(const std::string& /*path*/,
+                                 std::unique_ptr<WritableFile>* /*file*/) {
+        return Status::Unsupported("OpenForAppend");
+    }
+
+    // Creates the folder at path and any missing folders above it; one that exists is fine.
+    virtual Status CreateFolders(const std::string& /*path*/) {
+        return Status::Unsupported("CreateFolders");
+    }
+
+    // Reads up to size bytes from offset of the file at path into out: fewer where the file
+    // ends sooner, none past its end. Spares reading a whole file for a few of its bytes.
+    virtual Status ReadAt(const std::string& /*path*/, std::uint64_t /*offset*/,
+                          std::size_t /*size*/, std::string* /*out*/) {
+        return Status::Unsupported("ReadAt");
+    }
+
     // The file system the product uses.
     static FileSystem& Default();
 };

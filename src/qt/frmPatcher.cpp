@@ -7,10 +7,12 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 
 #include "catalogue/catalogue.h"
 #include "platform/file_system.h"
@@ -251,6 +253,11 @@ void frmPatcher::BuildPatchFrame() {
     patchList_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     patchList_->setTextElideMode(Qt::ElideNone);
     patchList_->setUniformItemSizes(true);
+    patchList_->setContextMenuPolicy(Qt::CustomContextMenu);
+    patchMenu_ = new QMenu(patchList_);
+    undoLastApply_ = patchMenu_->addAction(QStringLiteral("Undo the last Apply of this patch"));
+    undoLastApply_->setObjectName(QStringLiteral("mnuUndoLastApply"));
+    undoLastApply_->setShortcut(QKeySequence::Undo);  // shown in the menu; the QShortcut acts
     applyButton_ = Place(new QPushButton(QStringLiteral("Apply"), frame),
                          QStringLiteral("cmdApply"), 181, 222, 55, 21);
     valueBox_ = Place(new QLineEdit(frame), QStringLiteral("txtValue"), 52, 182, 182, 19);
@@ -302,6 +309,18 @@ void frmPatcher::ForwardEvents() {
     }
     connect(patchList_, &QListWidget::currentRowChanged, this,
             [&m](int row) { m.ClickListEntry(row); });
+    connect(patchList_, &QWidget::customContextMenuRequested, this, [this, &m](QPoint at) {
+        // The entry under the pointer is the one the menu is about.
+        const int row = patchList_->indexAt(at).row();
+        if (row >= 0) patchList_->setCurrentRow(row);
+        undoLastApply_->setEnabled(m.undoLastApplyEnabled());
+        patchMenu_->popup(patchList_->viewport()->mapToGlobal(at));
+    });
+    connect(undoLastApply_, &QAction::triggered, this, [&m] { m.mnuUndoLastApply_Click(); });
+    // Anywhere on the Patch tab; a text box there keeps Ctrl+Z for its own typing.
+    auto* undoKey = new QShortcut(QKeySequence::Undo, frames_[0]);
+    undoKey->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(undoKey, &QShortcut::activated, this, [&m] { m.mnuUndoLastApply_Click(); });
     connect(folderButton_, &QPushButton::clicked, this, [&m] { m.txtPickDIR_Click(); });
     connect(applyButton_, &QPushButton::clicked, this, [&m] { m.cmdApply_Click(); });
     connect(updateButton_, &QPushButton::clicked, this, [&m] { m.Command1_Click(); });
@@ -417,6 +436,10 @@ void frmPatcher::Repaint() {
 
 void frmPatcher::ShowMessage(const std::string& text) {
     qt::ShowMessage(this, Text(text));
+}
+
+bool frmPatcher::AskQuestion(const std::string& text) {
+    return qt::AskQuestion(this, Text(text));
 }
 
 std::optional<std::string> frmPatcher::BrowseFolder() {

@@ -18,10 +18,14 @@
 #include "window/view.h"
 #include "window/window_model.h"
 
+class QAction;
+class QAction;
 class QFrame;
 class QGroupBox;
 class QLineEdit;
 class QListWidget;
+class QMenu;
+class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
@@ -72,6 +76,7 @@ class frmPatcher : public QWidget, private window::View {
     void ShowBusy(bool busy) override;
     void Repaint() override;
     void ShowMessage(const std::string& text) override;
+    bool AskQuestion(const std::string& text) override;
     std::optional<std::string> BrowseFolder() override;
 
     QWidget* ControlFor(window::Control control) const;
@@ -102,6 +107,8 @@ class frmPatcher : public QWidget, private window::View {
     QLineEdit* targetPath_ = nullptr;               // txtDir
     QLabel* targetPathCaption_ = nullptr;           // Label1
     QListWidget* patchList_ = nullptr;              // lstPatch
+    QMenu* patchMenu_ = nullptr;                    // lstPatch's context menu
+    QAction* undoLastApply_ = nullptr;              // mnuUndoLastApply
     QPushButton* applyButton_ = nullptr;            // cmdApply
     QLineEdit* valueBox_ = nullptr;                 // txtValue
     std::array<QRadioButton*, 2> optionButtons_{};  // opOnOff

@@ -10,6 +10,11 @@ MessageHandler& Handler() {
     return handler;
 }
 
+QuestionHandler& Asker() {
+    static QuestionHandler handler;
+    return handler;
+}
+
 }  // namespace
 
 void ShowMessage(QWidget* parent, const QString& text) {
@@ -23,6 +28,18 @@ void ShowMessage(QWidget* parent, const QString& text) {
 
 void SetMessageHandler(MessageHandler handler) {
     Handler() = std::move(handler);
+}
+
+bool AskQuestion(QWidget* parent, const QString& text) {
+    if (Asker()) return Asker()(parent, text);
+    QMessageBox box(QMessageBox::NoIcon, kApplicationTitle, text,
+                    QMessageBox::Yes | QMessageBox::No, parent);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
+void SetQuestionHandler(QuestionHandler handler) {
+    Asker() = std::move(handler);
 }
 
 }  // namespace korrin::qt

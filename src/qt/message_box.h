@@ -20,4 +20,12 @@ void ShowMessage(QWidget* parent, const QString& text);
 // Replaces how messages are shown; an empty handler puts the real message box back.
 void SetMessageHandler(MessageHandler handler);
 
+using QuestionHandler = std::function<bool(QWidget* parent, const QString& text)>;
+
+// Asks text with Yes and No buttons, No the default, in the same box; true for Yes.
+bool AskQuestion(QWidget* parent, const QString& text);
+
+// Replaces how questions are asked; an empty handler puts the real box back.
+void SetQuestionHandler(QuestionHandler handler);
+
 }  // namespace korrin::qt

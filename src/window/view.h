@@ -42,6 +42,8 @@ class View {
     virtual void Repaint() = 0;
     // A message box with one OK button; returns once the user has dismissed it.
     virtual void ShowMessage(const std::string& text) = 0;
+    // A message box with Yes and No buttons; true when the user chose Yes.
+    virtual bool AskQuestion(const std::string& text) = 0;
     // Lets the user pick or type a folder under the title "Select vplaces.exe". None when the
     // user cancelled or chose nothing that has a path.
     virtual std::optional<std::string> BrowseFolder() = 0;

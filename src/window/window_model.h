@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "journal/undo.h"
 #include "patch/apply.h"
 #include "platform/file_system.h"
 #include "platform/program_file.h"
@@ -43,6 +44,9 @@ struct Machine {
     // disarms it with 0. When it runs out the front end calls tmrSilence_Timer, from its event
     // loop. Empty: an update waits as long as the connection lasts.
     std::function<void(int seconds)> armSilenceTimer;
+    // The journal of Applies, which makes them undoable: the user's own unless a test names
+    // another. Empty when the system names no data folder.
+    std::string journal = journal::DefaultJournalPath();
 };
 
 class WindowModel {
@@ -59,6 +63,9 @@ class WindowModel {
     void lblTab_Click(short Index);
     void lstPatch_Click();
     void cmdApply_Click();
+    // The list's context menu item "Undo the last Apply of this patch", and Ctrl+Z: the newest
+    // Apply of the selected entry on the target in txtDir, taken back once the user agrees.
+    void mnuUndoLastApply_Click();
     void txtPickDIR_Click();
     void txtDir_Change();
     void txtUpdateUrl_Change();
@@ -99,6 +106,9 @@ class WindowModel {
     // definitionProblems, as one request lacking only the target and the user's value.
     const patch::ApplyRequest& selection() const { return selection_; }
     bool definitionSelected() const { return definitionSelected_; }
+    // Whether the menu item is enabled: the journal holds an Apply of the selected entry on the
+    // target in txtDir that can be undone now. Asked each time the menu opens.
+    bool undoLastApplyEnabled() const { return LastApplyOffer().has_value(); }
     const std::string& updatePath() const { return updatePath_; }
     const update::Reception& reception() const { return reception_; }
 
@@ -107,6 +117,9 @@ class WindowModel {
     void SetOptionsShown(bool shown);
     void ShowMessage(const std::string& latin1);
     void ArmSilenceTimer(int seconds);
+    // The catalogue entry on view, as Apply records it: its title and its definition file.
+    bool SelectedEntry(std::string* title, std::string* file) const;
+    std::optional<journal::UndoOffer> LastApplyOffer() const;
 
     View& view_;
     Machine machine_;

@@ -9,6 +9,7 @@
 #   run ARGS...         run korrin-patch with ARGS, shell words
 #   bin DIR             copy korrin-patch into WORK/DIR; "run DIR/korrin-patch ..." then runs it
 #   link TARGET LINK    make WORK/LINK a symbolic link to WORK/TARGET
+#   move SRC DEST       rename WORK/SRC to WORK/DEST
 #   dump FILE           show the bytes of WORK/FILE
 #   ls DIR              list the files of WORK/DIR
 #   serve DIR [PORT]    serve WORK/DIR over HTTP/1.0 on loopback, on PORT or a free port, which
@@ -17,7 +18,8 @@
 #   busy FILE           make WORK/FILE a running program (a copy of sleep), which may not be
 #                       written while it runs
 # In ARGS @DATA@, @WORK@ and @PORT@ stand for DATA_DIR, a fresh temporary folder and the port;
-# the transcript writes them back the same way, so that it is the same on every machine.
+# the transcript writes them back the same way, so that it is the same on every machine, and
+# times (UTC, as history prints them) read @TIME@. The journal of Applies is WORK/.data's.
 # With KORRIN_UPDATE_GOLDEN=1 the transcript replaces DATA_DIR/cli/CASE.expected.
 set -euo pipefail
 
@@ -40,6 +42,7 @@ cleanup() {
 trap cleanup EXIT
 port=""
 transcript="$work/.transcript"
+export XDG_DATA_HOME="$work/.data"
 : >"$transcript"
 
 expand() {
@@ -52,7 +55,8 @@ expand() {
 
 # Paths in the output go back to their placeholders.
 normalise() {
-  windows_words | sed -e "s|$work|@WORK@|g" -e "s|$data|@DATA@|g" ${port:+-e "s|:$port\\b|:@PORT@|g" -e "s|port $port\\b|port @PORT@|g"}
+  windows_words | sed -e "s|$work|@WORK@|g" -e "s|$data|@DATA@|g" \
+    -e 's|[0-9]\{4\}-[0-9][0-9]-[0-9][0-9]T[0-9][0-9]:[0-9][0-9]:[0-9][0-9]Z|@TIME@|g' ${port:+-e "s|:$port\\b|:@PORT@|g" -e "s|port $port\\b|port @PORT@|g"}
 }
 
 # Under a runner (Wine), a path the program made itself reads Z:\tmp\..., a folder it was given
@@ -170,6 +174,10 @@ while IFS= read -r line || [ -n "$line" ]; do
       set -- $rest
       mkdir -p "$(dirname "$work/$2")"
       ln -s "$work/$1" "$work/$2"
+      ;;
+    move)
+      set -- $rest
+      mv "$work/$1" "$work/$2"
       ;;
     run)
       run "$rest"

@@ -15,6 +15,7 @@
 #include <QtTest>
 #include <memory>
 
+#include "qt/message_box.h"
 #include "window_fixture.h"
 
 using korrin::qt::frmPatcher;
@@ -178,6 +179,22 @@ class FrmPatcherTest : public QObject {
         QCOMPARE(fixture_->messages, QStringList{QStringLiteral("Patch completed successfully")});
         QCOMPARE(korrin::testing::ReadFile(folder + QStringLiteral("vplaces.exe")),
                  QByteArray("\xAA\xE8"));
+
+        // Ctrl+Z on the Patch tab takes it back, once the question is answered Yes.
+        QStringList asked;
+        korrin::qt::SetQuestionHandler([&asked](QWidget*, const QString& question) {
+            asked << question;
+            return true;
+        });
+        auto* list = Find<QListWidget>(w.get(), "lstPatch");
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_Z, Qt::ControlModifier);
+        korrin::qt::SetQuestionHandler({});
+        QCOMPARE(asked.size(), 1);
+        QCOMPARE(korrin::testing::ReadFile(folder + QStringLiteral("vplaces.exe")),
+                 QByteArray("\xAA\x01"));
         QCOMPARE(Find<QLineEdit>(Open(folder).get(), "txtDir")->text(),
                  folder + QStringLiteral("vplaces.exe"));
     }

@@ -28,6 +28,15 @@ class ForwardingFileSystem : public platform::FileSystem {
         return real().RenameFile(a, b);
     }
     bool IsRegularFile(const std::string& p) override { return real().IsRegularFile(p); }
+    Status OpenForAppend(const std::string& p,
+                         std::unique_ptr<platform::WritableFile>* f) override {
+        return real().OpenForAppend(p, f);
+    }
+    Status CreateFolders(const std::string& p) override { return real().CreateFolders(p); }
+    Status ReadAt(const std::string& p, std::uint64_t at, std::size_t n,
+                  std::string* out) override {
+        return real().ReadAt(p, at, n, out);
+    }
 
   protected:
     static platform::FileSystem& real() { return platform::FileSystem::Default(); }

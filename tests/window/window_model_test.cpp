@@ -55,6 +55,12 @@ class RecordingView : public View {
         sequence.push_back("message");
     }
     std::optional<std::string> BrowseFolder() override { return folderAnswer; }
+    std::vector<std::string> questions;
+    bool answer = false;
+    bool AskQuestion(const std::string& text) override {
+        questions.push_back(text);
+        return answer;
+    }
 };
 
 class MemorySettings : public platform::SettingsStore {
@@ -98,14 +104,16 @@ struct Window {
 
     explicit Window(const std::string& folder,
                     platform::FileSystem& fs = platform::FileSystem::Default(),
-                    std::map<std::string, std::string, std::less<>> stored = {})
+                    std::map<std::string, std::string, std::less<>> stored = {},
+                    std::string journal = journal::DefaultJournalPath())
         : model(view, Machine{fs,
                               settings,
                               connection,
                               {folder, "korrin-patcher"},
                               [this] { ++ended; },
                               [this](const std::string& d) { reloads.push_back(d); },
-                              [this](int seconds) { silenceTimer = seconds; }}) {
+                              [this](int seconds) { silenceTimer = seconds; },
+                              std::move(journal)}) {
         settings.values = std::move(stored);
         model.Form_Load();
     }
@@ -411,6 +419,47 @@ TEST(WindowModel, UpdateFailuresSayWhatWentWrongAndRunNothing) {
                   "was closed and no update was made."}));
     EXPECT_TRUE(w.reloads.empty());
     EXPECT_EQ(w.model.reception().receiveBuffer(), "");
+}
+
+}  // namespace
+}  // namespace korrin::window
+
+namespace korrin::window {
+namespace {
+
+TEST(WindowModel, UndoTakesBackTheLastApplyOfThePatchOnViewOnceTheUserAgrees) {
+    TempFolder dir;
+    const std::string original("\x0F\x8C\x51\x01\x00\x00\x3D\xAA\xBB\x00", 10);
+    const std::string target = dir.Write("vplaces.exe", original);
+    Window w(kData + "/definitions/", platform::FileSystem::Default(), {}, dir.file("journal"));
+    w.model.TypeDir(target);
+    w.Select("Yes or no");
+    EXPECT_FALSE(w.model.undoLastApplyEnabled());
+    w.model.cmdApply_Click();
+    ASSERT_EQ(w.view.messages.back(), "Patch completed successfully");
+    const std::string patched = dir.Read("vplaces.exe");
+    EXPECT_TRUE(w.model.undoLastApplyEnabled());
+    w.Select("Number");  // an Apply of another patch is not this one's
+    EXPECT_FALSE(w.model.undoLastApplyEnabled());
+    w.Select("Yes or no");
+
+    // Asked first: No writes nothing and says nothing more.
+    const std::size_t shown = w.view.messages.size();
+    w.model.mnuUndoLastApply_Click();
+    EXPECT_EQ(w.view.questions.size(), 1u);
+    EXPECT_EQ(w.view.messages.size(), shown);
+    EXPECT_EQ(dir.Read("vplaces.exe"), patched);
+
+    w.view.answer = true;
+    w.model.mnuUndoLastApply_Click();
+    EXPECT_EQ(dir.Read("vplaces.exe"), original);
+    EXPECT_EQ(w.view.messages.back(), "Undid #1 (Yes or no): 2 bytes put back.");
+    EXPECT_FALSE(w.model.undoLastApplyEnabled());
+
+    // Nothing left: said so, nothing asked or written.
+    w.model.mnuUndoLastApply_Click();
+    EXPECT_EQ(w.view.questions.size(), 2u);
+    EXPECT_EQ(dir.Read("vplaces.exe"), original);
 }
 
 }  // namespace

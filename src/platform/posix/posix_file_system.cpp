@@ -340,6 +340,57 @@ class PosixFileSystem final : public FileSystem {
         return status;
     }
 
+    Status OpenForAppend(const std::string& path, std::unique_ptr<WritableFile>* file) override {
+        file->reset();
+        const int fd =
+            ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOCTTY | O_CLOEXEC, 0600);
+        if (fd < 0) return FromErrno(errno, path);
+        *file = std::make_unique<PosixWritableFile>(fd, path);
+        return Status::Ok();
+    }
+
+    Status CreateFolders(const std::string& path) override {
+        for (std::size_t at = path.find(kSeparator, 1);; at = path.find(kSeparator, at + 1)) {
+            const std::string part = path.substr(0, at);
+            if (!part.empty() && ::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) {
+                return FromErrno(errno, part);
+            }
+            if (at == std::string::npos) break;
+        }
+        struct stat st {};
+        if (::stat(path.c_str(), &st) != 0) return FromErrno(errno, path);
+        if (!S_ISDIR(st.st_mode)) return FromErrno(ENOTDIR, path);
+        return Status::Ok();
+    }
+
+    Status ReadAt(const std::string& path, std::uint64_t offset, std::size_t size,
+                  std::string* out) override {
+        out->clear();
+        const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (fd < 0) return FromErrno(errno, path);
+        Status status = Status::Ok();
+        struct stat st {};
+        if (::fstat(fd, &st) != 0) {
+            status = FromErrno(errno, path);
+        } else if (!S_ISREG(st.st_mode)) {
+            status = {ErrorCode::kOther, path + ": not a regular file"};
+        } else {
+            out->resize(size);
+            std::size_t done = 0;
+            while (done < size) {
+                const ssize_t n =
+                    ::pread(fd, out->data() + done, size - done, static_cast<off_t>(offset + done));
+                if (n < 0 && errno == EINTR) continue;
+                if (n < 0) status = FromErrno(errno, path);
+                if (n <= 0) break;
+                done += static_cast<std::size_t>(n);
+            }
+            out->resize(status.ok() ? done : 0);
+        }
+        ::close(fd);
+        return status;
+    }
+
   private:
     static FileInfo InfoFrom(const struct stat& st) {
         FileInfo info;

@@ -19,6 +19,8 @@ run --folder @DATA@/definitions apply --target @WORK@/nofolder/vplaces.exe "Yes 
 busy running/vplaces.exe
 printf app/elf_class.pat 'patch:ELF class\r\ndescription:The byte after the ELF magic.\r\nparam:yn|32-bit:01|64-bit:02\r\nlocation:7F454C46\r\n'
 run --folder @WORK@/app apply --target running/vplaces.exe 0 --option 1
+# The record made before the save is void: nothing to undo.
+run history --target running/vplaces.exe
 # Usage errors: the window offers either the options or the value box, never both.
 run --folder @DATA@/definitions apply --target vplaces.exe "Yes or no" --value 5
 run --folder @DATA@/definitions apply --target vplaces.exe Number --option 2
