@@ -93,7 +93,7 @@ std::optional<std::string> Model(const patch::ApplyRequest& request, std::string
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const fuzz::ProcessTempFolder dir("korrin-apply-fuzz-");
+    static const korrin::testing::TempFolder dir;
     const std::string_view input(reinterpret_cast<const char*>(data), size);
     std::string_view rest = input;
     const std::string_view definition = TakeSection(&rest);

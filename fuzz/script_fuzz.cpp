@@ -60,7 +60,7 @@ std::map<std::string, std::string> Untouchable(const fs::path& root) {
 
 class Sandbox {
   public:
-    Sandbox() : root_("korrin-script-fuzz-") {
+    Sandbox() {
         const fs::path& root = root_.path();
         fs::create_directories(root / "app" / "sub");
         fs::create_directories(root / "other");
@@ -92,7 +92,7 @@ class Sandbox {
     bool DescriptionGone() const { return !fs::exists(root_.path() / "app" / "patch.dsc"); }
 
   private:
-    fuzz::ProcessTempFolder root_;
+    korrin::testing::TempFolder root_;
     std::map<std::string, std::string> untouchable_;
 };
 

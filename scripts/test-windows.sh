@@ -10,7 +10,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 build=${1:-build-windows}
-scripts/build-windows.sh "$build" >/dev/null
+# Warnings are errors here, as in every build of the project's own scripts.
+scripts/build-windows.sh "$build" -DKORRIN_WARNINGS_AS_ERRORS=ON >/dev/null
 
 prefix=$(pwd)/$build/wine-prefix
 wine=(sh cmake/wine-run.sh "$prefix")

@@ -14,7 +14,11 @@ namespace {
 std::string Time(std::int64_t seconds) {
     const std::time_t time = static_cast<std::time_t>(seconds);
     std::tm utc{};
+#ifdef _WIN32
+    gmtime_s(&utc, &time);  // the same, with its arguments the other way round
+#else
     gmtime_r(&time, &utc);
+#endif
     char text[32];
     std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
     return text;

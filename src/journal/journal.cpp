@@ -150,7 +150,7 @@ Status AppendRecord(platform::FileSystem& fs, const std::string& path, const Rec
     if (framed.size() - kHeader > kMaxPayload) {
         return Status::Failed("the record of this Apply is too large for the journal");
     }
-    const std::size_t slash = path.rfind(platform::kSeparator);
+    const std::size_t slash = platform::LastSeparator(path);
     const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash);
     if (!folder.empty()) {
         Status made = fs.CreateFolders(folder);

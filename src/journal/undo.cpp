@@ -320,7 +320,11 @@ std::optional<UndoOffer> OfferUndo(platform::FileSystem& fs, const std::string& 
 std::string FormatTime(std::int64_t seconds) {
     const std::time_t time = static_cast<std::time_t>(seconds);
     std::tm utc{};
+#ifdef _WIN32
+    gmtime_s(&utc, &time);  // the same, with its arguments the other way round
+#else
     gmtime_r(&time, &utc);
+#endif
     char text[32];
     std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S UTC", &utc);
     return text;

@@ -13,40 +13,6 @@ using ::testing::IsEmpty;
 namespace korrin::catalogue {
 namespace {
 
-TEST(ClassifyLine, MatchesKeysAtTheStartWithoutRegardToCase) {
-    struct Case {
-        std::string line;
-        Key key;
-        std::string value;
-    };
-    const Case cases[] = {
-        {"patch:Example", Key::kPatch, "Example"},
-        {"PATCH:Keeps Its Letters", Key::kPatch, "Keeps Its Letters"},
-        {"Patch: leading blank", Key::kPatch, " leading blank"},
-        {"patch:", Key::kPatch, ""},
-        {" patch:indented", Key::kNone, ""},
-        {"patch :x", Key::kNone, ""},
-        {"patc", Key::kNone, ""},
-        {"Description:Text: with colon ", Key::kDescription, "Text: with colon "},
-        {"param:yn|On:90|Off:EB", Key::kParam, "yn|On:90|Off:EB"},
-        {"LOCATION:or|0F8C", Key::kLocation, "or|0F8C"},
-        {"\xEF\xBB\xBFpatch:bom", Key::kNone, ""},
-        {"note: not a key", Key::kNone, ""},
-    };
-    for (const Case& c : cases) {
-        const KeyedLine k = ClassifyLine(c.line);
-        EXPECT_EQ(k.key, c.key) << c.line;
-        EXPECT_EQ(k.value, c.value) << c.line;
-    }
-}
-
-TEST(SplitOption, SplitsAtTheFirstColon) {
-    const YnOption o = SplitOption("On:90:90");
-    EXPECT_EQ(o.caption, "On");
-    EXPECT_EQ(o.bytes, "90:90");
-    EXPECT_EQ(SplitOption(":9090").caption, "");
-}
-
 TEST(ParseDefinition, LastLineOfAKeyWins) {
     const DefinitionView v = ParseDefinition(
         "description:first\r\ndescription:second\r\n"
@@ -61,42 +27,6 @@ TEST(ParseDefinition, LastLineOfAKeyWins) {
     EXPECT_EQ(v.onBytes(), "01");
     EXPECT_EQ(v.offBytes(), "02");
     EXPECT_EQ(v.locationList, "or|BB,CC");
-}
-
-TEST(ParseDefinition, FlagsWhatKeepsApplyFromRunning) {
-    struct Case {
-        const char* name;
-        std::string text;
-        bool complete;
-    };
-    const Case cases[] = {
-        {"complete text", "param:text|abc\r\nlocation:AA", true},
-        {"unknown kind is Apply's to refuse", "param:other\r\nlocation:AA", true},
-        {"no param", "location:AA", false},
-        {"no location", "param:num|1", false},
-        {"empty param", "param:\r\nlocation:AA", false},
-        {"yn with one option", "param:yn|On:90\r\nlocation:AA", false},
-        {"yn option without colon", "param:yn|On:90|Off\r\nlocation:AA", false},
-        {"num without default", "param:num\r\nlocation:AA", false},
-        {"text without default", "param:TEXT\r\nlocation:AA", false},
-        {"later param mends an earlier one", "param:yn|x\r\nparam:num|1\r\nlocation:A", true},
-        {"lf only: one line", "param:num|1\nlocation:AA\n", false},
-    };
-    for (const Case& c : cases) {
-        const DefinitionView v = ParseDefinition(c.text);
-        EXPECT_EQ(v.complete(), c.complete) << c.name;
-        EXPECT_EQ(v.problems.empty(), c.complete) << c.name;
-    }
-}
-
-TEST(Catalogue, EntryTextLinksTitleAndFile) {
-    const CatalogueEntry e{"Title", "a.pat"};
-    EXPECT_EQ(e.text(), "Title" + std::string(100, ' ') + "a.pat");
-    EXPECT_EQ(FileNameFromEntry(e.text()), "a.pat");
-    EXPECT_EQ(FileNameFromEntry(CatalogueEntry{"", "b.pat"}.text()), "b.pat");
-    // A title ending in a blank moves the run: the name found begins with that blank.
-    EXPECT_EQ(FileNameFromEntry(CatalogueEntry{"T ", "c.pat"}.text()), " c.pat");
-    EXPECT_EQ(FileNameFromEntry("no run here"), std::nullopt);
 }
 
 TEST(Catalogue, ScansPatFilesInStableOrder) {

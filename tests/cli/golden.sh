@@ -68,11 +68,12 @@ windows_words() {
     return
   fi
   WORK=$work DATA=$data perl -pe '
-    s{Z:(\\[^\s"]*)}{$1 =~ tr|\\|/|r}ge;
+    s{Z:(\\[^\s"]*)}{my $path = $1; $path =~ s/\\\\|\\/\//gr}ge;
     s{(\Q$ENV{WORK}\E|\Q$ENV{DATA}\E)([^\s"]*)}{my ($at, $rest) = ($1, $2); $at . ($rest =~ s/\\\\|\\/\//gr)}ge;
     s{No connection could be made because the target machine actively refused it|Connection refused}{Connection refused}g;
     s{File not found|The system cannot find the file specified}{No such file or directory}g;
-    s{Path not found|The system cannot find the path specified}{No such file or directory}g;'
+    s{Path not found|The system cannot find the path specified}{No such file or directory}g;
+    s{Directory name invalid|The directory name is invalid}{Not a directory}g;'
 }
 
 run() {

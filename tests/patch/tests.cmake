@@ -6,7 +6,6 @@ else()
 endif()
 korrin_core_test(patch_test
   patch/apply_test.cpp
-  patch/hex_chunks_test.cpp
   patch/hex_test.cpp
   ${korrin_save_faults}
   patch/save_sweep_test.cpp

@@ -18,20 +18,13 @@ TEST(NumberToBytes, LowByteThenHighByte) {
         std::optional<Bytes> bytes;
     };
     const std::optional<Bytes> none;
+    // 1000, 1e3, &HFF, 12abc, "", 65536, 300.5 and -1 are rows of tests/data/apply_table.txt.
     const Case cases[] = {
-        {"1000", "\xE8\x03"},
-        {"1e3", "\xE8\x03"},
-        {"&HFF", "\xFF\x00"s},
-        {"12abc", "\x0C\x00"s},
-        {"", "\x00\x00"s},
-        {"abc", "\x00\x00"s},
         {"255", "\xFF\x00"s},
         {"256", "\x00\x01"s},
         {"65535", "\xFF\xFF"},
-        {"65536", "\x00\xFF"s},
         {"65791", "\xFF\xFF"},  // 256 * 256 + 255: above 65535, so v mod 256 and 255
         {"70000", "\x70\xFF"},
-        {"300.5", "\x2C\x01"},  // 44.5 rounds to the even 44
         {"301.5", "\x2E\x01"},
         {"255.5", "\x00\x01"s},  // -0.5 after one subtraction, rounded to 0
         {"254.5", "\xFE\x00"s},
@@ -45,7 +38,6 @@ TEST(NumberToBytes, LowByteThenHighByte) {
         {"255.2", none},
         {"511.4", none},
         {"-0.6", none},
-        {"-1", none},
         {"1e999", none},
     };
     for (const Case& c : cases) {

@@ -47,40 +47,6 @@ class SckHttpTest : public QObject {
     Q_OBJECT
 
   private slots:
-    void deliversEveryByteBeforeClosed_data() {
-        QTest::addColumn<int>("size");
-        QTest::newRow("nothing") << 0;
-        QTest::newRow("a few bytes") << 5;
-        QTest::newRow("4 MiB") << (4 << 20);
-    }
-
-    void deliversEveryByteBeforeClosed() {
-        QFETCH(int, size);
-        QByteArray payload(size, '\0');
-        for (int i = 0; i < size; ++i) payload[i] = static_cast<char>(i * 7 % 251);
-        const QByteArray request("GET /\0x HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n", 37);
-        QByteArray requestSeen;
-        LoopbackServer server([&](QTcpSocket* peer, const QByteArray& received) {
-            requestSeen = received;
-            peer->write(payload);
-            peer->disconnectFromHost();  // after every byte is written
-        });
-        sckHTTP client;
-        Recorder seen(client);
-        QObject::connect(&client, &sckHTTP::Connected,
-                         [&] { client.SendData(request.toStdString()); });
-        client.Connect("127.0.0.1", 80);
-        QCOMPARE(client.RemoteHost(), "127.0.0.1");
-
-        QTRY_VERIFY_WITH_TIMEOUT(seen.events.contains("closed"), kWait);
-        QCOMPARE(requestSeen, request);
-        QCOMPARE(seen.data.size(), payload.size());
-        QVERIFY(seen.data == payload);
-        QCOMPARE(seen.events.first(), QStringLiteral("connected"));
-        QCOMPARE(seen.events.count("closed"), 1);
-        QCOMPARE(seen.events.last(), QStringLiteral("closed"));
-    }
-
     void closeDropsAConnectionWithoutAnyEventOfIt() {
         LoopbackServer server(
             [](QTcpSocket* peer, const QByteArray&) {

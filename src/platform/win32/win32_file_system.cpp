@@ -127,9 +127,13 @@ Status ForEachEntry(const std::string& folder, std::string_view match, Each each
 
 class Win32WritableFile final : public WritableFile {
   public:
-    Win32WritableFile(HANDLE h, std::string path) : h_(h), path_(std::move(path)) {}
+    // append: every Append lands at the file's end as it is then (see OpenForAppend).
+    Win32WritableFile(HANDLE h, std::string path, bool append = false)
+        : h_(h), path_(std::move(path)), append_(append) {}
 
     Status Append(std::string_view data) override {
+        // An offset of all ones is Windows' "at the end", in one step with the write.
+        if (append_) return WriteAt(~std::uint64_t{0}, data);
         const Status status = WriteAt(position_, data);
         if (status.ok()) position_ += data.size();
         return status;
@@ -155,7 +159,7 @@ class Win32WritableFile final : public WritableFile {
             if (!::WriteFile(h_.get(), data.data(), size, &wrote, &at)) return LastError(path_);
             if (wrote == 0) return {ErrorCode::kOther, path_ + ": nothing was written"};
             data.remove_prefix(wrote);
-            offset += wrote;
+            if (!append_) offset += wrote;
         }
         return Status::Ok();
     }
@@ -205,6 +209,7 @@ class Win32WritableFile final : public WritableFile {
     Handle h_;
     std::string path_;
     std::uint64_t position_ = 0;
+    bool append_ = false;
 };
 
 class Win32ReadableFile final : public ReadableFile {
@@ -416,6 +421,60 @@ class Win32FileSystem final : public FileSystem {
         const HANDLE h = Open(path, GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING);
         if (h == INVALID_HANDLE_VALUE) return OpenFailed(path);
         *file = std::make_unique<Win32WritableFile>(h, path);
+        return Status::Ok();
+    }
+
+    Status OpenForAppend(const std::string& path, std::unique_ptr<WritableFile>* file) override {
+        file->reset();
+        // Append access alone: every write lands at the end of the file as it is then, and other
+        // processes may append through handles of their own.
+        const HANDLE h = Open(path, FILE_APPEND_DATA | SYNCHRONIZE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_ALWAYS);
+        if (h == INVALID_HANDLE_VALUE) return OpenFailed(path);
+        *file = std::make_unique<Win32WritableFile>(h, path, /*append=*/true);
+        return Status::Ok();
+    }
+
+    Status CreateFolders(const std::string& path) override {
+        // Each folder on the way, from the first below the root; those that exist are passed.
+        for (std::size_t at = 0; at <= path.size(); ++at) {
+            if (at < path.size() && !IsSeparator(path[at])) continue;
+            const std::string part = path.substr(0, at);
+            if (part.empty() || part.back() == ':' || IsSeparator(part.back())) continue;
+            ::CreateDirectoryW(ApiPath(part).c_str(), nullptr);
+        }
+        const DWORD attributes = ::GetFileAttributesW(ApiPath(path).c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES) return LastError(path);
+        if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            return FromError(ERROR_DIRECTORY, path);
+        }
+        return Status::Ok();
+    }
+
+    Status ReadAt(const std::string& path, std::uint64_t offset, std::size_t size,
+                  std::string* out) override {
+        out->clear();
+        Handle h(Open(path, GENERIC_READ, kShareAll, OPEN_EXISTING));
+        if (!h.valid()) return OpenFailed(path);
+        if (::GetFileType(h.get()) != FILE_TYPE_DISK) {
+            return {ErrorCode::kOther, path + ": not a regular file"};
+        }
+        out->resize(size);
+        std::size_t done = 0;
+        while (done < size) {
+            OVERLAPPED at = At(offset + done);
+            DWORD got = 0;
+            const DWORD want = static_cast<DWORD>(std::min<std::size_t>(size - done, kMaxChunk));
+            if (!::ReadFile(h.get(), out->data() + done, want, &got, &at)) {
+                const DWORD error = ::GetLastError();
+                if (error == ERROR_HANDLE_EOF) break;
+                out->clear();
+                return FromError(error, path);
+            }
+            if (got == 0) break;
+            done += got;
+        }
+        out->resize(done);
         return Status::Ok();
     }
 
