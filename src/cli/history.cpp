@@ -1,5 +1,4 @@
 #include <CLI/CLI.hpp>
-#include <ctime>
 #include <memory>
 
 #include "cli/cli.h"
@@ -11,17 +10,9 @@
 namespace korrin::cli {
 namespace {
 
+// Times in machine-readable ISO 8601, for scripts as for people.
 std::string Time(std::int64_t seconds) {
-    const std::time_t time = static_cast<std::time_t>(seconds);
-    std::tm utc{};
-#ifdef _WIN32
-    gmtime_s(&utc, &time);  // the same, with its arguments the other way round
-#else
-    gmtime_r(&time, &utc);
-#endif
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
-    return text;
+    return journal::FormatTime(seconds, "%Y-%m-%dT%H:%M:%SZ");
 }
 
 const char* PlacementText(journal::Placement placement) {

@@ -317,7 +317,7 @@ std::optional<UndoOffer> OfferUndo(platform::FileSystem& fs, const std::string& 
                              " are put back as they were before it."};
 }
 
-std::string FormatTime(std::int64_t seconds) {
+std::string FormatTime(std::int64_t seconds, const char* format) {
     const std::time_t time = static_cast<std::time_t>(seconds);
     std::tm utc{};
 #ifdef _WIN32
@@ -325,8 +325,8 @@ std::string FormatTime(std::int64_t seconds) {
 #else
     gmtime_r(&time, &utc);
 #endif
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S UTC", &utc);
+    char text[64];
+    std::strftime(text, sizeof text, format, &utc);
     return text;
 }
 

@@ -82,8 +82,9 @@ std::optional<UndoOffer> OfferUndo(platform::FileSystem& fs, const std::string& 
                                    const std::string& targetPath, const std::string& title,
                                    const std::string& file);
 
-// A record's time as people read it: "2026-12-06 15:40:12 UTC".
-std::string FormatTime(std::int64_t seconds);
+// A record's time in UTC, as people read it ("2026-12-06 15:40:12 UTC") or in the strftime
+// format given.
+std::string FormatTime(std::int64_t seconds, const char* format = "%Y-%m-%d %H:%M:%S UTC");
 
 struct RecordedApply {
     patch::ApplyResult apply;
