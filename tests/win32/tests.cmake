@@ -3,8 +3,7 @@
 if(WIN32)
   add_executable(window_probe ${CMAKE_CURRENT_LIST_DIR}/window_probe.cpp
                               ${CMAKE_CURRENT_LIST_DIR}/../../src/win32/wide.cpp)
-  target_include_directories(window_probe PRIVATE ${CMAKE_CURRENT_LIST_DIR}/../../src)
-  target_compile_definitions(window_probe PRIVATE UNICODE _UNICODE _WIN32_WINNT=0x0A00)
+  target_link_libraries(window_probe PRIVATE korrin_core)
   add_test(NAME window_contract_under_wine
     COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/window_contract.sh $<TARGET_FILE:korrin-patcher>
             $<TARGET_FILE:window_probe> ${CMAKE_CURRENT_LIST_DIR}/../data
