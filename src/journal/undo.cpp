@@ -23,7 +23,8 @@ std::string Hex(std::uint64_t offset) {
 }
 
 std::string Number(std::size_t id) {
-    return "#" + std::to_string(id);
+    // Appended rather than "#" + to_string(id), which GCC 12 at -O3 warns of falsely.
+    return std::string("#").append(std::to_string(id));
 }
 
 std::uint64_t NewStamp() {
