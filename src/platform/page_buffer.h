@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <string_view>
+#include <utility>
 
 namespace korrin::platform {
 
@@ -13,8 +14,16 @@ class PageBuffer {
   public:
     PageBuffer() = default;
     ~PageBuffer() { Clear(); }
-    PageBuffer(PageBuffer&& other) noexcept;
-    PageBuffer& operator=(PageBuffer&& other) noexcept;
+    PageBuffer(PageBuffer&& other) noexcept
+        : data_(std::exchange(other.data_, nullptr)), size_(std::exchange(other.size_, 0)) {}
+    PageBuffer& operator=(PageBuffer&& other) noexcept {
+        if (this != &other) {
+            Clear();
+            data_ = std::exchange(other.data_, nullptr);
+            size_ = std::exchange(other.size_, 0);
+        }
+        return *this;
+    }
     PageBuffer(const PageBuffer&) = delete;
     PageBuffer& operator=(const PageBuffer&) = delete;
 

@@ -3,21 +3,8 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <utility>
 
 namespace korrin::platform {
-
-PageBuffer::PageBuffer(PageBuffer&& other) noexcept
-    : data_(std::exchange(other.data_, nullptr)), size_(std::exchange(other.size_, 0)) {}
-
-PageBuffer& PageBuffer::operator=(PageBuffer&& other) noexcept {
-    if (this != &other) {
-        Clear();
-        data_ = std::exchange(other.data_, nullptr);
-        size_ = std::exchange(other.size_, 0);
-    }
-    return *this;
-}
 
 bool PageBuffer::Allocate(std::size_t size) {
     Clear();

@@ -269,17 +269,10 @@ class PosixFileSystem final : public FileSystem {
     Status ProbeWritable(const std::string& path) override {
         // Opening for writing is what a running executable (ETXTBSY), a read-only file system
         // and missing rights refuse. Nothing is created or emptied.
-        const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-        if (fd < 0) return FromErrno(errno, path);
-        Status status = Status::Ok();
-        struct stat st {};
-        if (::fstat(fd, &st) != 0) {
-            status = FromErrno(errno, path);
-        } else if (!S_ISREG(st.st_mode)) {
-            status = {ErrorCode::kOther, path + ": not a regular file"};
-        } else {
-            status = TestLocks(fd, path);
-        }
+        int fd = -1;
+        Status status = OpenRegular(path, O_WRONLY, &fd);
+        if (fd < 0) return status;
+        if (status.ok()) status = TestLocks(fd, path);
         ::close(fd);
         return status;
     }
@@ -366,15 +359,10 @@ class PosixFileSystem final : public FileSystem {
     Status ReadAt(const std::string& path, std::uint64_t offset, std::size_t size,
                   std::string* out) override {
         out->clear();
-        const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-        if (fd < 0) return FromErrno(errno, path);
-        Status status = Status::Ok();
-        struct stat st {};
-        if (::fstat(fd, &st) != 0) {
-            status = FromErrno(errno, path);
-        } else if (!S_ISREG(st.st_mode)) {
-            status = {ErrorCode::kOther, path + ": not a regular file"};
-        } else {
+        int fd = -1;
+        Status status = OpenRegular(path, O_RDONLY, &fd);
+        if (fd < 0) return status;
+        if (status.ok()) {
             out->resize(size);
             std::size_t done = 0;
             while (done < size) {
@@ -392,6 +380,18 @@ class PosixFileSystem final : public FileSystem {
     }
 
   private:
+    // Opens path with access (O_RDONLY or O_WRONLY) without blocking on a FIFO or taking a
+    // terminal, and tells whether it is a regular file. *fd is -1 when nothing was opened;
+    // otherwise the caller closes it, whatever the status.
+    static Status OpenRegular(const std::string& path, int access, int* fd) {
+        *fd = ::open(path.c_str(), access | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (*fd < 0) return FromErrno(errno, path);
+        struct stat st {};
+        if (::fstat(*fd, &st) != 0) return FromErrno(errno, path);
+        if (!S_ISREG(st.st_mode)) return {ErrorCode::kOther, path + ": not a regular file"};
+        return Status::Ok();
+    }
+
     static FileInfo InfoFrom(const struct stat& st) {
         FileInfo info;
         info.regular = S_ISREG(st.st_mode);

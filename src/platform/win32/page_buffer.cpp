@@ -3,21 +3,7 @@
 #include <malloc.h>
 #include <windows.h>
 
-#include <utility>
-
 namespace korrin::platform {
-
-PageBuffer::PageBuffer(PageBuffer&& other) noexcept
-    : data_(std::exchange(other.data_, nullptr)), size_(std::exchange(other.size_, 0)) {}
-
-PageBuffer& PageBuffer::operator=(PageBuffer&& other) noexcept {
-    if (this != &other) {
-        Clear();
-        data_ = std::exchange(other.data_, nullptr);
-        size_ = std::exchange(other.size_, 0);
-    }
-    return *this;
-}
 
 bool PageBuffer::Allocate(std::size_t size) {
     Clear();
