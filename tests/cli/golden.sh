@@ -32,10 +32,11 @@ steps="$data/cli/$case_name.cmd"
 expected="$data/cli/$case_name.expected"
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/korrin-golden-XXXXXX")
-server_pid=""
+servers=()
 busy_pid=""
 cleanup() {
-  if [ -n "$server_pid" ]; then kill "$server_pid" 2>/dev/null || true; wait "$server_pid" 2>/dev/null || true; fi
+  # A case may start a second server after the first: every one started is stopped.
+  for pid in "${servers[@]}"; do kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; done
   if [ -n "$busy_pid" ]; then kill "$busy_pid" 2>/dev/null || true; wait "$busy_pid" 2>/dev/null || true; fi
   rm -rf "$work"
 }
@@ -103,7 +104,7 @@ run() {
 serve() {
   local dir="$work/$1"
   python3 -u -m http.server "${2:-0}" --bind 127.0.0.1 --directory "$dir" >"$work/.server" 2>&1 &
-  server_pid=$!
+  servers+=($!)
   for _ in $(seq 100); do
     port=$(sed -n 's/.*port \([0-9][0-9]*\).*/\1/p' "$work/.server" | head -n1)
     [ -n "$port" ] && return 0
@@ -124,7 +125,7 @@ held = []
 while True:
     held.append(s.accept()[0])
 ' >"$work/.server" 2>&1 &
-  server_pid=$!
+  servers+=($!)
   for _ in $(seq 100); do
     port=$(sed -n 's/^port \([0-9][0-9]*\)$/\1/p' "$work/.server" | head -n1)
     [ -n "$port" ] && return 0
